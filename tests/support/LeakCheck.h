@@ -1,0 +1,10 @@
+// LeakCheck.h: the ownership check every test runs under.
+#pragma once
+
+namespace pde::test {
+
+// Registers a GoogleTest listener that, after each test, fails it when Core Foundation objects or
+// tickets are still alive, then clears injected failures and the log sink for the next test.
+void InstallLeakCheck();
+
+}  // namespace pde::test

@@ -1,35 +1,27 @@
-// LeakCheck.cc: fails a test that leaves Core Foundation objects or tickets alive.
+// LeakCheck.cc: fails a test that leaves Core Foundation objects alive.
 #include "LeakCheck.h"
 
 #include <gtest/gtest.h>
 
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
-#include "pde/PrintingHost.h"
 
 namespace pde::test {
 namespace {
 
 class LeakCheckListener : public ::testing::EmptyTestEventListener {
  public:
-  void OnTestStart(const ::testing::TestInfo&) override {
-    objectsAtStart_ = LiveObjectCount();
-    ticketsAtStart_ = LiveTicketCount();
-  }
+  void OnTestStart(const ::testing::TestInfo&) override { objectsAtStart_ = LiveObjectCount(); }
   void OnTestEnd(const ::testing::TestInfo& info) override {
     ClearInjectedFailures();
     ClearLoggedMessages();
-    long objects = LiveObjectCount() - objectsAtStart_;
-    long tickets = LiveTicketCount() - ticketsAtStart_;
-    if (objects != 0 || tickets != 0) {
-      ADD_FAILURE() << info.test_suite_name() << "." << info.name() << " left " << objects
-                    << " Core Foundation object(s) and " << tickets << " ticket(s) alive";
-    }
+    long leaked = LiveObjectCount() - objectsAtStart_;
+    EXPECT_EQ(leaked, 0) << info.test_suite_name() << "." << info.name() << " left " << leaked
+                         << " Core Foundation object(s) alive";
   }
 
  private:
   long objectsAtStart_ = 0;
-  long ticketsAtStart_ = 0;
 };
 
 }  // namespace

@@ -3,8 +3,9 @@
 
 namespace pde::test {
 
-// Registers a GoogleTest listener that, after each test, fails it when Core Foundation objects or
-// tickets are still alive, then clears injected failures and the log sink for the next test.
+// Registers a GoogleTest listener that, after each test, fails it when it left Core Foundation
+// objects alive (a ticket holds its dictionary, so a leaked ticket shows too), then clears
+// injected failures and the log sink for the next test.
 void InstallLeakCheck();
 
 }  // namespace pde::test

@@ -1,0 +1,139 @@
+// SubmitJob.cc: sends a file to a CUPS queue as one job with PPD options, through libcups.
+#include <cups/cups.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "QueueName.h"
+#include "pde/cups/CupsQueue.h"
+
+namespace pde::cups {
+
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+
+// A file descriptor open for reading, closed when it goes out of scope.
+class ReadableFile {
+ public:
+  explicit ReadableFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~ReadableFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+  ReadableFile(const ReadableFile&) = delete;
+  ReadableFile& operator=(const ReadableFile&) = delete;
+
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// An option array built with cupsAddOption, freed when it goes out of scope.
+class OptionArray {
+ public:
+  OptionArray() = default;
+  ~OptionArray() { cupsFreeOptions(count_, options_); }
+  OptionArray(const OptionArray&) = delete;
+  OptionArray& operator=(const OptionArray&) = delete;
+
+  void Add(const std::string& key, const std::string& value) {
+    count_ = cupsAddOption(key.c_str(), value.c_str(), count_, &options_);
+  }
+  int count() const { return count_; }
+  cups_option_t* options() const { return options_; }
+
+ private:
+  int count_ = 0;
+  cups_option_t* options_ = nullptr;
+};
+
+int Fail(std::string* error, std::string message) {
+  if (error != nullptr) *error = std::move(message);
+  return 0;
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsIppFailure(ipp_status_t status) { return status >= IPP_STATUS_REDIRECTION_OTHER_SITE; }
+
+// Streams the open file into the document request of `job`. Returns an empty string on success,
+// else what went wrong; the request is finished either way.
+std::string SendDocument(const std::string& queue, int job, const std::string& title, int fd) {
+  if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_AUTO,
+                        1) != HTTP_STATUS_CONTINUE) {
+    return std::string("cannot start the document: ") + cupsLastErrorString();
+  }
+  std::string failure;
+  std::vector<char> chunk(kChunkSize);
+  for (;;) {
+    const ssize_t count = read(fd, chunk.data(), chunk.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      const int cause = errno;
+      failure = std::string("cannot read the file: ") + std::strerror(cause);
+      break;
+    }
+    if (count == 0) break;
+    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk.data(), static_cast<std::size_t>(count)) !=
+        HTTP_STATUS_CONTINUE) {
+      failure = std::string("cannot send the document: ") + cupsLastErrorString();
+      break;
+    }
+  }
+  const ipp_status_t finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.c_str());
+  if (failure.empty() && IsIppFailure(finished)) {
+    failure = std::string("the server refused the document: ") + cupsLastErrorString();
+  }
+  return failure;
+}
+
+}  // namespace
+
+int SubmitJob(const std::string& queue, const std::string& file,
+              const std::vector<std::pair<std::string, std::string>>& options,
+              std::string* error) {
+  if (!internal::IsValidQueueName(queue)) {
+    return Fail(error, "\"" + queue + "\" is not a valid CUPS queue name");
+  }
+  OptionArray jobOptions;
+  for (const auto& [key, value] : options) {
+    if (key.empty()) return Fail(error, "a job option has an empty name (value \"" + value + "\")");
+    jobOptions.Add(key, value);
+  }
+
+  const ReadableFile input(file);
+  struct stat status {};
+  if (input.fd() < 0 || fstat(input.fd(), &status) != 0) {
+    const int cause = errno;
+    return Fail(error, "cannot read \"" + file + "\": " + std::strerror(cause));
+  }
+  if (!S_ISREG(status.st_mode)) {
+    return Fail(error, "cannot read \"" + file + "\": not a regular file");
+  }
+
+  const std::string title = BaseName(file);
+  const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), title.c_str(), jobOptions.count(),
+                                jobOptions.options());
+  if (job <= 0) {
+    return Fail(error, "cannot submit to queue \"" + queue + "\": " + cupsLastErrorString());
+  }
+  const std::string failure = SendDocument(queue, job, title, input.fd());
+  if (!failure.empty()) {
+    cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.c_str(), job, 0);
+    return Fail(error, "job " + std::to_string(job) + " on queue \"" + queue + "\" was cancelled: " +
+                           failure);
+  }
+  return job;
+}
+
+}  // namespace pde::cups

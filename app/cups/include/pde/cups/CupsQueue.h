@@ -1,0 +1,32 @@
+// CupsQueue.h: submitting a file to a CUPS queue with PPD options, and fetching a queue's PPD.
+//
+// Both calls talk to the server libcups chooses: the one set with cupsSetServer, else the
+// CUPS_SERVER environment variable, else the client configuration, else the local server.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pde::cups {
+
+// Submits `file` to the CUPS queue `queue` as one job whose options are the (KEY, VALUE) pairs of
+// `options`, in order (a later pair for the same key wins), through the IPP job calls of libcups.
+// The job is titled with the file's base name and its format is detected by the server.
+//
+// Returns the job ID (> 0) on success. Returns 0 and writes a readable message to `*error` (when
+// `error` is not null) when the queue name is empty or not a valid queue name, an option key is
+// empty, the file cannot be opened for reading or is not a regular file, the queue does not exist,
+// or the server does not answer; nothing is submitted then. A failure while the file is being
+// sent also returns 0, after cancelling the job just created. `*error` is left alone on success.
+int SubmitJob(const std::string& queue, const std::string& file,
+              const std::vector<std::pair<std::string, std::string>>& options, std::string* error);
+
+// Fetches the PPD of the CUPS queue `queue` from the server into a new temporary file (under
+// $TMPDIR, else /tmp). Returns the file's path; the caller owns the file and removes it when done.
+// Returns an empty string and writes a readable message to `*error` (when `error` is not null)
+// when the queue name is not valid, the queue does not exist or has no PPD, the server does not
+// answer, or the temporary file cannot be written; no file is left behind then.
+std::string FetchQueuePPD(const std::string& queue, std::string* error);
+
+}  // namespace pde::cups

@@ -25,12 +25,14 @@ enum {
   kPMKeyNotFound = -30895
 };
 
-/* Borrowed: the object the session stores under key; kPMKeyNotFound when there is none. */
+/* Borrowed: the object the session stores under key; kPMKeyNotFound when there is none;
+   kPMInvalidParameter for a session that is not live, a key that is not a string or a null data.
+   *data is written only on success. */
 CF_EXPORT OSStatus PMSessionGetDataFromSession(PMPrintSession printSession, CFStringRef key,
                                                CFTypeRef* data);
 /* Borrowed: the ticket's own live, mutable PPD dictionary; a value set in it is the ticket's.
-   Only the top level (kPMTopLevel, kPMTopLevel) exists. kPMInvalidTicket for a handle that names
-   no live ticket. */
+   Only the top level (kPMTopLevel, kPMTopLevel) exists: kPMInvalidParameter for another level or
+   a null dict. kPMInvalidTicket for a handle that names no live ticket. */
 CF_EXPORT OSStatus PMTicketGetPPDDict(PMTicketRef ticket, UInt32 nodeIndex1, UInt32 nodeIndex2,
                                       CFMutableDictionaryRef* dict);
 

@@ -1,0 +1,247 @@
+// PPDLibTest.cc: the compiled-PPD library over real PPD files named by printer-info tickets.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "../../host/PPDLib/PPDLib.h"
+#include "pde/CFHost.h"
+#include "pde/Diagnostics.h"
+#include "pde/PrintingHost.h"
+
+namespace {
+
+const unsigned char kModelName[] = "\x09ModelName";
+
+std::string Fixture(const char* name) { return std::string(PDE_PPD_FIXTURE_DIR "/") + name; }
+
+std::string PascalText(const unsigned char* buffer) {
+  return std::string(reinterpret_cast<const char*>(buffer + 1), buffer[0]);
+}
+
+// A file made for one test, removed with it.
+class ScratchFile {
+ public:
+  explicit ScratchFile(const std::string& name)
+      : path_(::testing::TempDir() + "ppdlib-" + std::to_string(getpid()) + "-" + name) {}
+  ~ScratchFile() { std::filesystem::remove(path_); }
+  const std::string& path() const { return path_; }
+  void Write(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
+
+ private:
+  std::string path_;
+};
+
+// A session whose printer-info ticket names a PPD file, read as the printer gate reads it.
+class PPDLibTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(pde::CreatePrintSession(&session_), noErr);
+    ASSERT_EQ(pde::AddTicketToSession(session_, CFSTR(kPMPrinterInfoTicket), &ticket_), noErr);
+  }
+  void TearDown() override { pde::DisposePrintSession(session_); }
+
+  OSStatus Open(const std::string& path) {
+    EXPECT_EQ(pde::SetTicketPPDPath(ticket_, path), noErr);
+    CFTypeRef number = nullptr;
+    EXPECT_EQ(PMSessionGetDataFromSession(session_, CFSTR(kPMPrinterInfoTicket), &number), noErr);
+    PMTicketRef fromSession = 0;
+    CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt32Type, &fromSession);
+    return ppdOpenCompiledPPDFromTicket(fromSession, &context_, &file_);
+  }
+  // The main keyword's value as ppdGetInvocationString writes it into a 256-byte buffer.
+  std::string Value(const char* keyword) {
+    Str255 name = {static_cast<unsigned char>(std::strlen(keyword))};
+    std::memcpy(name + 1, keyword, name[0]);
+    Str255 buffer = {};
+    EXPECT_EQ(ppdGetInvocationString(context_, ppdGetMainIndex(context_, name), 0, buffer, 256),
+              noErr);
+    return PascalText(buffer);
+  }
+
+  PMPrintSession session_ = nullptr;
+  PMTicketRef ticket_ = 0;
+  PPDContext context_ = nullptr;
+  FSSpec file_ = {};
+};
+
+TEST_F(PPDLibTest, ReadsTheModelNameOfTheTicketsPPD) {
+  ASSERT_EQ(Open(Fixture("velmora-q-rx730.ppd")), noErr);
+  EXPECT_EQ(file_.vRefNum, 0);
+  EXPECT_NE(file_.parID, 0);
+  EXPECT_EQ(PascalText(file_.name), "velmora-q-rx730.ppd");
+  // Distinct main keywords in order of appearance; option keywords have none.
+  EXPECT_EQ(ppdGetMainIndex(context_, kModelName), 6);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x0d" "FormatVersion")), 1);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x10" "DefaultPrintMode")), 9);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x09PrintMode")), 0);
+  EXPECT_EQ(Value("ModelName"), "VELMORA q-RX730Series");  // The first of the two entries.
+  EXPECT_EQ(Value("LanguageVersion"), "English");
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
+}
+
+TEST_F(PPDLibTest, AbsentKeywordsHaveNoIndex) {
+  ASSERT_EQ(Open(Fixture("no-modelname.ppd")), noErr);
+  EXPECT_EQ(ppdGetMainIndex(context_, kModelName), 0);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x08NickName")), 3);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x08nickname")), 0);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x09*NickName")), 0);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("")), 0);
+  EXPECT_EQ(ppdGetMainIndex(context_, nullptr), 0);
+  EXPECT_EQ(ppdGetMainIndex(nullptr, kModelName), 0);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
+}
+
+TEST_F(PPDLibTest, ValuesAreCutToTheBufferAndBadRequestsLeaveItEmpty) {
+  ASSERT_EQ(Open(Fixture("long-modelname.ppd")), noErr);
+  std::string full;
+  for (int i = 0; i < 300; ++i) full += static_cast<char>('A' + i % 26);
+  full.insert(200, "\n");  // The value runs over two lines of the file.
+  Mindex index = ppdGetMainIndex(context_, kModelName);
+  ASSERT_EQ(index, 1);
+  for (UInt32 size : {1u, 2u, 10u, 255u, 256u, 257u}) {
+    unsigned char buffer[300];
+    std::memset(buffer, 0xEE, sizeof buffer);
+    ASSERT_EQ(ppdGetInvocationString(context_, index, 0, buffer, size), noErr) << size;
+    std::size_t expected = std::min<std::size_t>(255, size - 1);
+    EXPECT_EQ(PascalText(buffer), full.substr(0, expected)) << size;
+    EXPECT_EQ(buffer[expected + 1], 0xEE) << size;  // Nothing written past the value.
+  }
+  for (Mindex bad : {0, -1, 2, 32767}) {
+    Str255 buffer = {7};
+    EXPECT_EQ(ppdGetInvocationString(context_, bad, 0, buffer, 256), paramErr) << bad;
+    EXPECT_EQ(buffer[0], 0) << bad;
+  }
+  Str255 buffer = {7, 'x'};
+  EXPECT_EQ(ppdGetInvocationString(context_, index, 1, buffer, 256), paramErr);
+  EXPECT_EQ(buffer[0], 0);
+  buffer[0] = 7;
+  EXPECT_EQ(ppdGetInvocationString(context_, index, 0, buffer, 0), paramErr);
+  EXPECT_EQ(buffer[0], 7);
+  EXPECT_EQ(ppdGetInvocationString(context_, index, 0, nullptr, 256), paramErr);
+  EXPECT_EQ(ppdGetInvocationString(nullptr, index, 0, buffer, 256), paramErr);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
+}
+
+TEST_F(PPDLibTest, HighBytesReachTheCallerAsTheyStandAndReadAsMacRoman) {
+  ASSERT_EQ(Open(Fixture("macroman-name.ppd")), noErr);
+  EXPECT_EQ(Value("ModelName"), "VELMORA Caf\x8e \xa5 q-RX730Series");
+  Str255 buffer = {};
+  ASSERT_EQ(ppdGetInvocationString(context_, ppdGetMainIndex(context_, kModelName), 0, buffer, 256),
+            noErr);
+  pde::CFPtr<CFStringRef> model(
+      CFStringCreateWithPascalString(nullptr, buffer, kCFStringEncodingMacRoman));
+  pde::CFPtr<CFStringRef> expected = pde::MakeString("VELMORA Café • q-RX730Series");
+  EXPECT_EQ(CFStringCompare(model.get(), expected.get(), 0), kCFCompareEqualTo);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
+}
+
+TEST_F(PPDLibTest, UnreadableMalformedAndHugeFilesAreRefused) {
+  ScratchFile huge("huge.ppd");
+  huge.Write("*PPD-Adobe: \"4.3\"\n");
+  std::filesystem::resize_file(huge.path(), 8 * 1024 * 1024 + 1);
+  ScratchFile compressed("compressed.ppd");
+  compressed.Write("\x1f\x8b\x08");
+  ScratchFile fifo("fifo.ppd");
+  ASSERT_EQ(mkfifo(fifo.path().c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    OSStatus status;
+    std::string message;
+  } cases[] = {
+      {Fixture("absent.ppd"), kPPDFileNotFoundErr, Fixture("absent.ppd") + ": No such file"},
+      {PDE_PPD_FIXTURE_DIR, kPPDFileNotFoundErr, PDE_PPD_FIXTURE_DIR ": not a file"},
+      {fifo.path(), kPPDFileNotFoundErr, fifo.path() + ": not a file"},
+      {"", kPPDFileNotFoundErr, "names no PPD file"},
+      {Fixture("malformed.ppd"), kPPDMalformedErr,
+       Fixture("malformed.ppd") + ":4: Missing asterisk in column 1"},
+      {Fixture("no-header.ppd"), kPPDMalformedErr,
+       Fixture("no-header.ppd") + ":1: Missing PPD-Adobe-4.x header"},
+      {huge.path(), kPPDMalformedErr, huge.path() + ": larger than 8388608 bytes"},
+      {compressed.path(), kPPDMalformedErr, compressed.path() + ": compressed"},
+  };
+  for (const auto& refused : cases) {
+    context_ = reinterpret_cast<PPDContext>(0x1);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Open(refused.path), refused.status) << refused.path;
+    std::string stderrText = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(stderrText.find(refused.message), std::string::npos) << stderrText;
+    EXPECT_EQ(context_, reinterpret_cast<PPDContext>(0x1)) << refused.path;  // Not written.
+  }
+}
+
+TEST_F(PPDLibTest, KeywordLinesAreCappedAt65536) {
+  std::string text = "*PPD-Adobe: \"4.3\"\n";
+  for (int i = 1; i < 65536; ++i) text += "*K" + std::to_string(i) + ": x\n";
+  ScratchFile atCap("at-cap.ppd");
+  atCap.Write(text);
+  ScratchFile overCap("over-cap.ppd");
+  overCap.Write(text + "*ModelName: \"m\"\n");
+  ASSERT_EQ(Open(atCap.path()), noErr);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x06K32767")), 32767);
+  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x06K32768")), 0);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Open(overCap.path()), kPPDMalformedErr);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("more than 65536 keyword lines"),
+            std::string::npos);
+}
+
+TEST_F(PPDLibTest, BadTicketsAndArgumentsAreRefused) {
+  FSSpec file = {};
+  PPDContext context = nullptr;
+  PMTicketRef disposed = pde::CreateTicket();
+  pde::DisposeTicket(disposed);
+  for (PMTicketRef bad : {0, -7, disposed, ticket_ + 1000}) {
+    EXPECT_EQ(ppdOpenCompiledPPDFromTicket(bad, &context, &file), kPMInvalidTicket) << bad;
+  }
+  EXPECT_EQ(ppdOpenCompiledPPDFromTicket(ticket_, nullptr, &file), paramErr);
+  EXPECT_EQ(ppdOpenCompiledPPDFromTicket(ticket_, &context, nullptr), paramErr);
+  EXPECT_EQ(context, nullptr);
+}
+
+TEST_F(PPDLibTest, CloseFreesTheContextOnEveryPath) {
+  const std::string path = Fixture("velmora-q-rx730.ppd");
+  ASSERT_EQ(Open(path), noErr);
+  PPDContext first = context_;
+  FSSpec firstFile = file_;
+  ASSERT_EQ(Open(path), noErr);
+  EXPECT_NE(file_.parID, firstFile.parID);
+  // Each context wants its own FSSpec back; a wrong one still frees it.
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(first, &file_), paramErr);
+  EXPECT_EQ(ppdGetMainIndex(first, kModelName), 0);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(first, &firstFile), paramErr);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, nullptr), paramErr);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), paramErr);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(reinterpret_cast<PPDContext>(0x40), &file_), paramErr);
+
+  ASSERT_EQ(Open(path), noErr);
+  FSSpec renamed = file_;
+  renamed.name[1] ^= 0x20;
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &renamed), paramErr);
+}
+
+TEST_F(PPDLibTest, InjectedFailuresAreReturnedAndCloseStillFrees) {
+  const std::string path = Fixture("velmora-q-rx730.ppd");
+  pde::InjectFailure("ppdOpenCompiledPPDFromTicket", kPPDFileNotFoundErr);
+  EXPECT_EQ(Open(path), kPPDFileNotFoundErr);
+  EXPECT_EQ(context_, nullptr);
+
+  ASSERT_EQ(Open(path), noErr);
+  pde::InjectFailure("ppdGetInvocationString", -3);
+  Str255 buffer = {9};
+  EXPECT_EQ(ppdGetInvocationString(context_, ppdGetMainIndex(context_, kModelName), 0, buffer, 256),
+            -3);
+  EXPECT_EQ(buffer[0], 0);
+  EXPECT_EQ(Value("ModelName"), "VELMORA q-RX730Series");
+
+  pde::InjectFailure("ppdCloseCompiledPPDFromTicket", -5);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), -5);
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), paramErr);  // Already freed.
+}
+
+}  // namespace

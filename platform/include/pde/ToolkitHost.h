@@ -31,11 +31,20 @@ struct ControlSnapshot {
   int depth = 0;                   // 0 for the root's children
 };
 
-// Every control of the window, depth first in embedding order, the root excluded.
+// Every control of the window, depth first in embedding order, the root excluded; empty for
+// null.
 std::vector<ControlSnapshot> SnapshotWindow(WindowRef window);
+// One control as a front-end draws it (depth counted from the root's children); a default
+// snapshot for null.
 ControlSnapshot SnapshotControl(ControlRef control);
+// The control's kind; kUserPane for null.
 ControlKind GetControlKind(ControlRef control);
+// The control's label (static text, group box title, or caption) in UTF-8; empty for null.
 std::string GetControlLabel(ControlRef control);
+
+// Number of toolkit objects alive now: windows, controls, menus, events, installed handlers and
+// nib references. Tests compare it before and after to prove nothing leaks.
+long LiveToolkitObjectCount();
 
 // Status of an action on a control that is disabled (or lies in a disabled one): nothing happens.
 inline constexpr OSStatus kControlDisabledStatus = -30630;  // errControlHiddenOrDisabled

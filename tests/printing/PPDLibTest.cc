@@ -175,8 +175,10 @@ TEST_F(PPDLibTest, UnreadableMalformedAndHugeFilesAreRefused) {
 }
 
 TEST_F(PPDLibTest, KeywordLinesAreCappedAt65536) {
+  // 32768 main keywords, one more than can be numbered, then comments up to the cap.
   std::string text = "*PPD-Adobe: \"4.3\"\n";
-  for (int i = 1; i < 65536; ++i) text += "*K" + std::to_string(i) + ": x\n";
+  for (int i = 1; i <= 32768; ++i) text += "*K" + std::to_string(i) + ": x\n";
+  for (int i = 32769; i < 65536; ++i) text += "*% comment\n";
   ScratchFile atCap("at-cap.ppd");
   atCap.Write(text);
   ScratchFile overCap("over-cap.ppd");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "QueueName.h"
+#include "ServerConnection.h"
 #include "pde/cups/CupsQueue.h"
 
 namespace pde::cups {
@@ -36,6 +37,8 @@ std::string FetchQueuePPD(const std::string& queue, std::string* error) {
   if (!internal::IsValidQueueName(queue)) {
     return Fail(error, "\"" + queue + "\" is not a valid CUPS queue name");
   }
+  const internal::ServerConnection connection;
+  if (connection.get() == nullptr) return Fail(error, connection.failure());
   const std::string directory = TemporaryDirectory();
   std::string pathTemplate = directory;
   pathTemplate += kTemplateName;
@@ -44,15 +47,17 @@ std::string FetchQueuePPD(const std::string& queue, std::string* error) {
   const int fd = mkstemps(path.data(), kTemplateSuffixLength);
   if (fd < 0) {
     const int cause = errno;
-    return Fail(error, "cannot create a temporary file in \"" + directory +
-                           "\": " + std::strerror(cause));
+    return Fail(error,
+                "cannot create a temporary file in \"" + directory + "\": " + std::strerror(cause));
   }
 
   const std::string resource = "/printers/" + internal::EncodeQueueNameForPath(queue) + ".ppd";
-  const http_status_t status = cupsGetFd(CUPS_HTTP_DEFAULT, resource.c_str(), fd);
+  const http_status_t status = cupsGetFd(connection.get(), resource.c_str(), fd);
   std::string failure;
-  if (status == HTTP_STATUS_NOT_FOUND) {
-    failure = "queue \"" + queue + "\" does not exist or has no PPD on the server";
+  if (status == HTTP_STATUS_NOT_FOUND && !connection.HasQueue(queue)) {
+    failure = "queue \"" + queue + "\" does not exist on the CUPS server at " + connection.server();
+  } else if (status == HTTP_STATUS_NOT_FOUND) {
+    failure = "queue \"" + queue + "\" has no PPD on the CUPS server at " + connection.server();
   } else if (status != HTTP_STATUS_OK) {
     failure = "cannot fetch the PPD of queue \"" + queue + "\": " + cupsLastErrorString();
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "QueueName.h"
+#include "ServerConnection.h"
 #include "pde/cups/CupsQueue.h"
 
 namespace pde::cups {
@@ -64,13 +65,16 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool IsIppFailure(ipp_status_t status) { return status >= IPP_STATUS_REDIRECTION_OTHER_SITE; }
+bool IsIppFailure(ipp_status_t status) {
+  return status >= IPP_STATUS_REDIRECTION_OTHER_SITE;
+}
 
 // Streams the open file into the document request of `job`. Returns an empty string on success,
 // else what went wrong; the request is finished either way.
-std::string SendDocument(const std::string& queue, int job, const std::string& title, int fd) {
-  if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, title.c_str(), CUPS_FORMAT_AUTO,
-                        1) != HTTP_STATUS_CONTINUE) {
+std::string SendDocument(http_t* http, const std::string& queue, int job, const std::string& title,
+                         int fd) {
+  if (cupsStartDocument(http, queue.c_str(), job, title.c_str(), CUPS_FORMAT_AUTO, 1) !=
+      HTTP_STATUS_CONTINUE) {
     return std::string("cannot start the document: ") + cupsLastErrorString();
   }
   std::string failure;
@@ -84,13 +88,13 @@ std::string SendDocument(const std::string& queue, int job, const std::string& t
       break;
     }
     if (count == 0) break;
-    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk.data(), static_cast<std::size_t>(count)) !=
+    if (cupsWriteRequestData(http, chunk.data(), static_cast<std::size_t>(count)) !=
         HTTP_STATUS_CONTINUE) {
       failure = std::string("cannot send the document: ") + cupsLastErrorString();
       break;
     }
   }
-  const ipp_status_t finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.c_str());
+  const ipp_status_t finished = cupsFinishDocument(http, queue.c_str());
   if (failure.empty() && IsIppFailure(finished)) {
     failure = std::string("the server refused the document: ") + cupsLastErrorString();
   }
@@ -100,8 +104,7 @@ std::string SendDocument(const std::string& queue, int job, const std::string& t
 }  // namespace
 
 int SubmitJob(const std::string& queue, const std::string& file,
-              const std::vector<std::pair<std::string, std::string>>& options,
-              std::string* error) {
+              const std::vector<std::pair<std::string, std::string>>& options, std::string* error) {
   if (!internal::IsValidQueueName(queue)) {
     return Fail(error, "\"" + queue + "\" is not a valid CUPS queue name");
   }
@@ -121,17 +124,24 @@ int SubmitJob(const std::string& queue, const std::string& file,
     return Fail(error, "cannot read \"" + file + "\": not a regular file");
   }
 
+  const internal::ServerConnection connection;
+  http_t* http = connection.get();
+  if (http == nullptr) return Fail(error, connection.failure());
+  if (!connection.HasQueue(queue)) {
+    return Fail(error, "queue \"" + queue + "\" does not exist on the CUPS server at " +
+                           connection.server());
+  }
   const std::string title = BaseName(file);
-  const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), title.c_str(), jobOptions.count(),
-                                jobOptions.options());
+  const int job =
+      cupsCreateJob(http, queue.c_str(), title.c_str(), jobOptions.count(), jobOptions.options());
   if (job <= 0) {
     return Fail(error, "cannot submit to queue \"" + queue + "\": " + cupsLastErrorString());
   }
-  const std::string failure = SendDocument(queue, job, title, input.fd());
+  const std::string failure = SendDocument(http, queue, job, title, input.fd());
   if (!failure.empty()) {
-    cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.c_str(), job, 0);
-    return Fail(error, "job " + std::to_string(job) + " on queue \"" + queue + "\" was cancelled: " +
-                           failure);
+    cupsCancelJob2(http, queue.c_str(), job, 0);
+    return Fail(error, "job " + std::to_string(job) + " on queue \"" + queue +
+                           "\" was cancelled: " + failure);
   }
   return job;
 }

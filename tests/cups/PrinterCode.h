@@ -1,0 +1,29 @@
+// PrinterCode.h: the code the sample PPDs send to the printer for each choice of the pane's
+// options.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pde::test {
+
+// The fourteen options of the pane, each mapped to a chosen value.
+using PaneOptions = std::map<std::string, std::string>;
+
+// The invocation code of `key`=`value` in the supported sample PPDs (a PJL line without its line
+// feed, or a setpagedevice call), or an empty string when `value` is not one of the key's choices.
+std::string PrinterCodeFor(std::string_view key, std::string_view value);
+
+// Every choice the sample PPDs list for `key` (empty for a key they do not declare).
+std::vector<std::string> ChoicesOf(std::string_view key);
+
+// The pane's defaults as the sample PPDs declare them: Normal, the three switches off, 58203 twice.
+PaneOptions DefaultPaneOptions();
+
+// Checks that `output` holds the code of every value in `chosen` and none of the code of the other
+// choices of those keys. Returns an empty string when it does, else one line per mismatch.
+std::string CheckPrinterCode(const std::string& output, const PaneOptions& chosen);
+
+}  // namespace pde::test

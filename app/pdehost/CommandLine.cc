@@ -1,0 +1,197 @@
+// CommandLine.cc: a table-driven parser of pdehost's options.
+#include "CommandLine.h"
+
+#include <charconv>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace pdehost {
+
+namespace {
+
+std::optional<int> ParseInt(std::string_view text) {
+  int value = 0;
+  const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || code != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// Splits text at every ":".
+std::vector<std::string_view> SplitFields(std::string_view text) {
+  std::vector<std::string_view> fields;
+  size_t start = 0;
+  while (true) {
+    const size_t colon = text.find(':', start);
+    fields.push_back(text.substr(start, colon - start));
+    if (colon == std::string_view::npos) return fields;
+    start = colon + 1;
+  }
+}
+
+// Parses KIND[:COUNT[:SKIP]] or OPERATION:STATUS[:COUNT[:SKIP]].
+bool ParseFailure(std::string_view text, bool allocation, InjectedFailure* failure) {
+  const std::vector<std::string_view> fields = SplitFields(text);
+  const size_t required = allocation ? 1 : 2;
+  if (fields.empty() || fields[0].empty() || fields.size() < required ||
+      fields.size() > required + 2) {
+    return false;
+  }
+  failure->allocation = allocation;
+  failure->name = std::string(fields[0]);
+  std::optional<int> value;
+  if (!allocation) {
+    if (!(value = ParseInt(fields[1]))) return false;
+    failure->status = *value;
+  }
+  if (fields.size() > required) {
+    if (!(value = ParseInt(fields[required]))) return false;
+    failure->count = *value;
+  }
+  if (fields.size() > required + 1) {
+    if (!(value = ParseInt(fields[required + 1])) || *value < 0) return false;
+    failure->skip = *value;
+  }
+  return true;
+}
+
+struct OptionSpec {
+  std::string_view name;
+  bool takesValue;
+  // Applies the value; returns a reason when it is bad, or an empty string.
+  std::function<std::string(HostOptions*, const std::string&)> apply;
+};
+
+std::string SetPath(std::string* field, const std::string& value, std::string_view what) {
+  if (value.empty()) return std::string(what) + " needs a file name";
+  *field = value;
+  return {};
+}
+
+const std::vector<OptionSpec>& Specs() {
+  static const std::vector<OptionSpec> specs = {
+      {"--ppd", true,
+       [](HostOptions* o, const std::string& v) -> std::string { return SetPath(&o->ppdPath, v, "--ppd"); }},
+      {"--bundle", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         return SetPath(&o->bundlePath, v, "--bundle");
+       }},
+      {"--options", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         o->optionList += (o->optionList.empty() ? "" : " ") + v;
+         return std::string();
+       }},
+      {"--settings", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         return SetPath(&o->settingsPath, v, "--settings");
+       }},
+      {"--script", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         return SetPath(&o->scriptPath, v, "--script");
+       }},
+      {"--emit", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         if (v == "lines") {
+           o->emit = EmitFormat::kLines;
+         } else if (v == "json") {
+           o->emit = EmitFormat::kJson;
+         } else {
+           return "--emit takes lines or json, not \"" + v + "\"";
+         }
+         return std::string();
+       }},
+      {"--quiet", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->quiet = true;
+         return std::string();
+       }},
+      {"--help", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->help = true;
+         return std::string();
+       }},
+      {"--check-leaks", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->checkLeaks = true;
+         return std::string();
+       }},
+      {"--fail-allocation", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         InjectedFailure failure;
+         if (!ParseFailure(v, true, &failure)) return "--fail-allocation takes KIND[:COUNT[:SKIP]]";
+         o->failures.push_back(failure);
+         return "";
+       }},
+      {"--fail-call", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         InjectedFailure failure;
+         if (!ParseFailure(v, false, &failure)) {
+           return "--fail-call takes OPERATION:STATUS[:COUNT[:SKIP]]";
+         }
+         o->failures.push_back(failure);
+         return "";
+       }},
+  };
+  return specs;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* options,
+                      std::string* error) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const size_t equals = argument.find('=');
+    const std::string name = argument.substr(0, equals);
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& candidate : Specs()) {
+      if (candidate.name == name) spec = &candidate;
+    }
+    if (spec == nullptr) {
+      *error = argument.starts_with("-") ? "unknown option " + name
+                                         : "unexpected argument \"" + argument + "\"";
+      return false;
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+      if (!spec->takesValue) {
+        *error = name + " takes no value";
+        return false;
+      }
+      value = argument.substr(equals + 1);
+    } else if (spec->takesValue) {
+      if (i + 1 >= arguments.size()) {
+        *error = name + " needs a value";
+        return false;
+      }
+      value = arguments[++i];
+    }
+    const std::string why = spec->apply(options, value);
+    if (!why.empty()) {
+      *error = why;
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string UsageText() {
+  return "usage: pdehost [--ppd FILE] [--bundle DIR] [--options \"K=V K=V ...\"]\n"
+         "               [--settings FILE] [--script FILE | -] [--emit lines|json] [--quiet]\n"
+         "\n"
+         "Opens the print dialog's pane for the printer of FILE (a PPD; default: the bundled\n"
+         "sample printer) and runs a session script (default: the bundled demo).\n"
+         "  --ppd FILE        the printer's PPD\n"
+         "  --bundle DIR      the dialog-extension bundle (default: those the PPD names)\n"
+         "  --options LIST    PPD options the job starts with, KEY=VALUE separated by blanks\n"
+         "                    or commas (after --settings)\n"
+         "  --settings FILE   PPD options the job starts with, one KEY=VALUE per line, as\n"
+         "                    `print` writes them\n"
+         "  --script FILE     the session script; - reads standard input\n"
+         "  --emit FORMAT     how `print` writes the options: lines (KEY=VALUE) or json\n"
+         "  --quiet           write only what `print` writes\n"
+         "  --help            this text\n"
+         "Exit status: 0 the session ran, 1 an expect failed, 2 bad input.\n";
+}
+
+}  // namespace pdehost

@@ -1,0 +1,70 @@
+// PpdScan.cc: a line scan of a PPD for the keywords the host needs before loading a plug-in.
+#include "PpdScan.h"
+
+#include <string_view>
+
+#include "Files.h"
+
+namespace pdehost {
+
+namespace {
+
+constexpr size_t kMaxPpdBytes = 16 << 20;
+
+// The quoted value of a main keyword line "*Keyword: "value"", or false when it has none.
+bool QuotedValue(std::string_view rest, std::string* value) {
+  const size_t open = rest.find_first_not_of(" \t");
+  if (open == std::string_view::npos || rest[open] != '"') return false;
+  const size_t close = rest.find('"', open + 1);
+  if (close == std::string_view::npos) return false;
+  *value = std::string(rest.substr(open + 1, close - open - 1));
+  return true;
+}
+
+}  // namespace
+
+bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error) {
+  *facts = PpdFacts();
+  std::string bytes;
+  if (!ReadWholeFile(path, kMaxPpdBytes, &bytes, error)) return false;
+  constexpr std::string_view kModelName = "*ModelName:";
+  constexpr std::string_view kDialogExtension = "*APDialogExtension:";
+  std::string_view text = bytes;
+  int lineNumber = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    ++lineNumber;
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    std::string value;
+    if (line.starts_with(kModelName)) {
+      if (!QuotedValue(line.substr(kModelName.size()), &value)) {
+        *error = path + ":" + std::to_string(lineNumber) + ": *ModelName needs a quoted value";
+        return false;
+      }
+      if (facts->modelName.empty()) facts->modelName = value;
+    } else if (line.starts_with(kDialogExtension)) {
+      if (!QuotedValue(line.substr(kDialogExtension.size()), &value) ||
+          BundleBaseName(value).empty()) {
+        *error = path + ":" + std::to_string(lineNumber) +
+                 ": *APDialogExtension needs a quoted bundle path";
+        return false;
+      }
+      facts->dialogExtensions.push_back({value, lineNumber});
+    }
+  }
+  return true;
+}
+
+std::string BundleBaseName(const std::string& platformPath) {
+  std::string_view path = platformPath;
+  while (!path.empty() && path.back() == '/') path.remove_suffix(1);
+  const size_t slash = path.rfind('/');
+  const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  if (base == "." || base == "..") return {};
+  return std::string(base);
+}
+
+}  // namespace pdehost

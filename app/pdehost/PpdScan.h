@@ -1,0 +1,29 @@
+// PpdScan.h: the few PPD lines the host reads itself: the model name and the dialog extensions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pdehost {
+
+// A dialog extension a PPD names, with the line that names it.
+struct DialogExtensionEntry {
+  std::string path;  // the bundle's path on the platform the PPD was written for
+  int line = 0;
+};
+
+struct PpdFacts {
+  std::string modelName;  // *ModelName, empty when the PPD has none
+  std::vector<DialogExtensionEntry> dialogExtensions;  // *APDialogExtension lines, in order
+};
+
+// Scans the PPD file at path for *ModelName and *APDialogExtension lines. Returns false with
+// *error "<path>: why" when the file cannot be read, or "<path>:<line>: why" when one of those
+// lines does not hold a quoted value.
+bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error);
+
+// The last component of a platform path ("/Library/Printers/X/PDEs/Y.plugin" gives
+// "Y.plugin"); empty when there is none.
+std::string BundleBaseName(const std::string& platformPath);
+
+}  // namespace pdehost

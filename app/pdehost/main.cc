@@ -1,0 +1,145 @@
+// main.cc: pdehost, the print-dialog host: opens the pane for a printer and runs a session.
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "DialogSession.h"
+#include "Paths.h"
+#include "PpdScan.h"
+#include "Script.h"
+#include "ScriptRunner.h"
+#include "pde/CFHost.h"
+#include "pde/Diagnostics.h"
+#include "pde/PrintingHost.h"
+
+namespace {
+
+using namespace pdehost;
+
+constexpr int kExitOk = 0;
+constexpr int kExitExpectFailed = 1;
+constexpr int kExitBadInput = 2;
+constexpr int kExitLeaked = 3;
+
+// The bundle to load: --bundle, else the first dialog extension the PPD names (mapped into the
+// plug-in directory), else the bundle the build makes.
+bool ResolveBundle(const HostOptions& options, const std::string& ppdPath, const PpdFacts& facts,
+                   std::string* bundlePath, std::string* error) {
+  if (!options.bundlePath.empty()) {
+    *bundlePath = options.bundlePath;
+    return true;
+  }
+  if (facts.dialogExtensions.empty()) {
+    *bundlePath = BuiltBundlePath();
+    return true;
+  }
+  const DialogExtensionEntry& first = facts.dialogExtensions.front();
+  for (size_t i = 1; i < facts.dialogExtensions.size(); ++i) {
+    std::cerr << ppdPath << ":" << facts.dialogExtensions[i].line
+              << ": only the first dialog extension is loaded; not "
+              << facts.dialogExtensions[i].path << "\n";
+  }
+  *bundlePath = PlugInDirectory() + "/" + BundleBaseName(first.path);
+  std::error_code code;
+  if (!std::filesystem::is_directory(*bundlePath, code)) {
+    *error = ppdPath + ":" + std::to_string(first.line) + ": the dialog extension " + first.path +
+             " is not in the plug-in directory (no " + *bundlePath + ")";
+    return false;
+  }
+  return true;
+}
+
+void InjectFailures(const std::vector<InjectedFailure>& failures) {
+  for (const InjectedFailure& failure : failures) {
+    if (failure.allocation) {
+      pde::FailAllocations(failure.name, failure.count, failure.skip);
+    } else {
+      pde::InjectFailure(failure.name, failure.status, failure.count, failure.skip);
+    }
+  }
+}
+
+// Says on standard error why the dialog goes on without the pane.
+void ReportMissingPane(const DialogSession& session, const PpdFacts& facts) {
+  const std::string status = std::to_string(session.lastStatus());
+  if (!session.prologueSucceeded()) {
+    std::cerr << "pdehost: the pane's Prologue failed (status " << status
+              << "); the dialog goes on without the pane\n";
+  } else if (session.lastStatus() == kPMInvalidPDEContext) {
+    std::cerr << "pdehost: the pane declined the printer \"" << facts.modelName << "\" (status "
+              << status << "); the dialog goes on without the pane\n";
+  } else {
+    std::cerr << "pdehost: the pane's Initialize failed (status " << status
+              << "); the dialog goes on without the pane\n";
+  }
+}
+
+// Runs the session; returns the exit status and fills *out with what goes to standard output.
+int RunSession(const HostOptions& options, std::string* out) {
+  const std::string ppdPath = options.ppdPath.empty() ? DefaultPpdPath() : options.ppdPath;
+  const std::string scriptPath = options.scriptPath.empty() ? DemoScriptPath() : options.scriptPath;
+  std::string error;
+  PpdFacts facts;
+  Script script;
+  SessionSetup setup;
+  SettingList fromOptions;
+  if (!ScanPpd(ppdPath, &facts, &error) || !ReadScriptFile(scriptPath, &script, &error) ||
+      (!options.settingsPath.empty() &&
+       !ReadSettingsFile(options.settingsPath, &setup.settings, &error)) ||
+      !ParseOptionList(options.optionList, &fromOptions, &error) ||
+      !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {
+    std::cerr << error << "\n";
+    return kExitBadInput;
+  }
+  setup.ppdPath = ppdPath;
+  setup.settings.insert(setup.settings.end(), fromOptions.begin(), fromOptions.end());
+
+  InjectFailures(options.failures);
+  DialogSession session;
+  if (!session.Open(setup, &error) || !session.Start(&error)) {
+    std::cerr << error << "\n";
+    return kExitBadInput;
+  }
+  if (!session.paneShown()) ReportMissingPane(session, facts);
+  const RunResult result =
+      RunScript(script, &session, RunSettings{options.emit, options.quiet}, out, std::cerr);
+  switch (result.outcome) {
+    case RunOutcome::kCompleted:
+      return kExitOk;
+    case RunOutcome::kExpectFailed:
+      std::cerr << result.message << "\n";
+      return kExitExpectFailed;
+    case RunOutcome::kBadInput:
+      std::cerr << result.message << "\n";
+      return kExitBadInput;
+  }
+  return kExitBadInput;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  HostOptions options;
+  std::string error;
+  if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {
+    std::cerr << "pdehost: " << error << "\n" << UsageText();
+    return kExitBadInput;
+  }
+  if (options.help) {
+    std::cout << UsageText();
+    return kExitOk;
+  }
+
+  std::string out;
+  int status = RunSession(options, &out);
+  pde::ClearInjectedFailures();
+  if (options.checkLeaks && (pde::LiveObjectCount() != 0 || pde::LiveTicketCount() != 0)) {
+    std::cerr << "pdehost: " << pde::LiveObjectCount() << " Core Foundation objects and "
+              << pde::LiveTicketCount() << " tickets outlived the session\n";
+    status = kExitLeaked;
+  }
+  if (status != kExitBadInput) std::cout << out << std::flush;
+  return status;
+}

@@ -1,0 +1,75 @@
+// CommandLineTest.cc: pdehost's options.
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+
+namespace pdehost {
+namespace {
+
+TEST(CommandLine, TakesEveryOptionInBothForms) {
+  HostOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseCommandLine({"--ppd=a.ppd", "--bundle", "B.plugin", "--options", "A=1",
+                                "--settings", "s.txt", "--script=-", "--emit", "json", "--quiet",
+                                "--options=B=2,C=3", "--check-leaks",
+                                "--fail-allocation", "CFRunLoopTimer:2:1",
+                                "--fail-call=PMTicketGetPPDDict:-30891"},
+                               &options, &error))
+      << error;
+  EXPECT_EQ(options.ppdPath, "a.ppd");
+  EXPECT_EQ(options.bundlePath, "B.plugin");
+  EXPECT_EQ(options.settingsPath, "s.txt");
+  EXPECT_EQ(options.scriptPath, "-");
+  EXPECT_EQ(options.optionList, "A=1 B=2,C=3");
+  EXPECT_EQ(options.emit, EmitFormat::kJson);
+  EXPECT_TRUE(options.quiet);
+  EXPECT_TRUE(options.checkLeaks);
+  EXPECT_FALSE(options.help);
+  ASSERT_EQ(options.failures.size(), 2u);
+  EXPECT_TRUE(options.failures[0].allocation);
+  EXPECT_EQ(options.failures[0].name, "CFRunLoopTimer");
+  EXPECT_EQ(options.failures[0].count, 2);
+  EXPECT_EQ(options.failures[0].skip, 1);
+  EXPECT_FALSE(options.failures[1].allocation);
+  EXPECT_EQ(options.failures[1].name, "PMTicketGetPPDDict");
+  EXPECT_EQ(options.failures[1].status, -30891);
+  EXPECT_EQ(options.failures[1].count, 1);
+  EXPECT_EQ(options.failures[1].skip, 0);
+}
+
+TEST(CommandLine, DefaultsLeaveTheChoiceToTheHost) {
+  HostOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseCommandLine({}, &options, &error));
+  EXPECT_EQ(options.ppdPath, "");
+  EXPECT_EQ(options.scriptPath, "");
+  EXPECT_EQ(options.emit, EmitFormat::kLines);
+  EXPECT_FALSE(options.quiet);
+}
+
+TEST(CommandLine, RefusesWhatItDoesNotKnow) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* error;
+  } kCases[] = {
+      {{"--pdd", "x"}, "unknown option --pdd"},
+      {{"demo.session"}, "unexpected argument \"demo.session\""},
+      {{"--ppd"}, "--ppd needs a value"},
+      {{"--ppd="}, "--ppd needs a file name"},
+      {{"--quiet=yes"}, "--quiet takes no value"},
+      {{"--emit", "xml"}, "--emit takes lines or json, not \"xml\""},
+      {{"--fail-allocation", ""}, "--fail-allocation takes KIND[:COUNT[:SKIP]]"},
+      {{"--fail-allocation", "X:1:2:3"}, "--fail-allocation takes KIND[:COUNT[:SKIP]]"},
+      {{"--fail-call", "Op"}, "--fail-call takes OPERATION:STATUS[:COUNT[:SKIP]]"},
+      {{"--fail-call", "Op:x"}, "--fail-call takes OPERATION:STATUS[:COUNT[:SKIP]]"},
+  };
+  for (const auto& testCase : kCases) {
+    HostOptions options;
+    std::string error;
+    EXPECT_FALSE(ParseCommandLine(testCase.arguments, &options, &error)) << testCase.error;
+    EXPECT_EQ(error, testCase.error);
+  }
+}
+
+}  // namespace
+}  // namespace pdehost

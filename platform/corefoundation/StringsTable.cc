@@ -29,6 +29,7 @@ class StringsParser {
       std::u16string value = key;  // "KEY"; stands for "KEY" = "KEY";
       if (Peek() == u'=') {
         ++index_;
+        value.clear();
         if (auto error = SkipBlanks()) return error;
         if (auto error = ReadString(&value, "a value after '='")) return error;
         if (auto error = SkipBlanks()) return error;

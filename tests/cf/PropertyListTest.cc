@@ -1,0 +1,111 @@
+// PropertyListTest.cc: property lists read into objects, and the errors of malformed ones.
+#include <gtest/gtest.h>
+
+#include "pde/CFHost.h"
+#include "pde/Diagnostics.h"
+
+namespace {
+
+using pde::CFPtr;
+
+const std::string kData = PDE_CF_TEST_DATA "/plist/";
+
+std::string Describe(CFTypeRef object) {
+  CFPtr<CFStringRef> description(CFCopyDescription(object));
+  return pde::ToUTF8(description.get());
+}
+
+void ExpectAllTypes(CFPropertyListRef list) {
+  ASSERT_EQ(CFGetTypeID(list), CFDictionaryGetTypeID());
+  auto dictionary = static_cast<CFDictionaryRef>(list);
+  EXPECT_EQ(CFDictionaryGetCount(dictionary), 8);
+  EXPECT_EQ(pde::ToUTF8(static_cast<CFStringRef>(CFDictionaryGetValue(dictionary, CFSTR("String")))),
+            "Grüße");
+  SInt64 integer = 0;
+  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Integer"))),
+                               kCFNumberSInt64Type, &integer));
+  EXPECT_EQ(integer, -42);
+  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Large"))),
+                               kCFNumberSInt64Type, &integer));
+  EXPECT_EQ(integer, 4294967296);
+  double real = 0;
+  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Real"))),
+                               kCFNumberDoubleType, &real));
+  EXPECT_EQ(real, 2.5);
+  EXPECT_EQ(CFDictionaryGetValue(dictionary, CFSTR("True")), kCFBooleanTrue);
+  EXPECT_EQ(CFDictionaryGetValue(dictionary, CFSTR("False")), kCFBooleanFalse);
+  EXPECT_EQ(Describe(CFDictionaryGetValue(dictionary, CFSTR("Data"))), "<000102ff>");
+  EXPECT_EQ(Describe(CFDictionaryGetValue(dictionary, CFSTR("Array"))), "(\n    one,\n    2,\n    {}\n)");
+}
+
+TEST(PropertyList, ReadsEveryValueTypeFromXMLAndBinary) {
+  for (const char* file : {"AllTypes.plist", "AllTypes.bplist"}) {
+    SCOPED_TRACE(file);
+    std::string error;
+    CFPtr<CFPropertyListRef> list = pde::ReadPropertyListFile(kData + file, &error);
+    ASSERT_TRUE(list) << error;
+    ExpectAllTypes(list.get());
+  }
+}
+
+TEST(PropertyList, MalformedInputNamesTheFileAndLeaksNothing) {
+  std::string error;
+  EXPECT_FALSE(pde::ReadPropertyListFile(kData + "Truncated.plist", &error));
+  EXPECT_EQ(error, kData + "Truncated.plist: malformed property list (neither well-formed XML nor binary)");
+  EXPECT_FALSE(pde::ReadPropertyListFile(kData + "Date.plist", &error));
+  EXPECT_EQ(error, kData + "Date.plist: key Outer: [1]: dates are not supported");
+  EXPECT_FALSE(pde::ReadPropertyListFile(kData + "Missing.plist", &error));
+  EXPECT_EQ(error, kData + "Missing.plist: No such file or directory");
+  EXPECT_FALSE(pde::ReadPropertyList("", "empty", &error));
+  EXPECT_EQ(error, "empty: empty property list");
+  EXPECT_FALSE(pde::ReadPropertyList("bplist00\xFF\xFF", "garbage", &error));
+  EXPECT_EQ(error, "garbage: malformed property list (neither well-formed XML nor binary)");
+  EXPECT_FALSE(pde::ReadPropertyList("<plist><string>\xFF</string></plist>", "latin", &error));
+  EXPECT_EQ(error, "latin: string is not valid UTF-8");
+}
+
+TEST(PropertyList, AnAllocationFailurePartWayLeaksNothing) {
+  std::string error;
+  for (int skip = 0; skip < 12; ++skip) {
+    pde::ClearInjectedFailures();
+    pde::FailAllocations("*", 1, skip);
+    CFPtr<CFPropertyListRef> list = pde::ReadPropertyListFile(kData + "AllTypes.plist", &error);
+    if (list) {
+      ExpectAllTypes(list.get());
+      break;
+    }
+    EXPECT_NE(error.find("out of memory"), std::string::npos) << error;
+  }
+  EXPECT_GE(pde::CountAllocations(), 12);
+}
+
+TEST(PropertyList, CreateFromXMLDataHonoursMutabilityAndReportsErrors) {
+  const char xml[] = "<plist><dict><key>Modes</key><array><string>Normal</string></array></dict></plist>";
+  CFPtr<CFDataRef> data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml), sizeof xml - 1));
+  CFStringRef error = nullptr;
+  CFPtr<CFPropertyListRef> fixed(
+      CFPropertyListCreateFromXMLData(nullptr, data.get(), kCFPropertyListImmutable, &error));
+  ASSERT_TRUE(fixed);
+  EXPECT_EQ(error, nullptr);
+  auto fixedDictionary = static_cast<CFDictionaryRef>(fixed.get());
+  CFDictionarySetValue(const_cast<CFMutableDictionaryRef>(fixedDictionary), CFSTR("x"), CFSTR("y"));
+  EXPECT_EQ(CFDictionaryGetCount(fixedDictionary), 1);
+
+  CFPtr<CFPropertyListRef> editable(CFPropertyListCreateFromXMLData(
+      nullptr, data.get(), kCFPropertyListMutableContainersAndLeaves, nullptr));
+  auto dictionary = static_cast<CFMutableDictionaryRef>(const_cast<void*>(editable.get()));
+  CFDictionarySetValue(dictionary, CFSTR("x"), CFSTR("y"));
+  auto modes = static_cast<CFMutableArrayRef>(const_cast<void*>(CFDictionaryGetValue(dictionary, CFSTR("Modes"))));
+  CFArrayAppendValue(modes, CFSTR("Proof"));
+  CFStringAppend(static_cast<CFMutableStringRef>(const_cast<void*>(CFArrayGetValueAtIndex(modes, 0))),
+                 CFSTR("!"));
+  EXPECT_EQ(Describe(dictionary), "{\n    Modes = (\n        Normal!,\n        Proof\n    );\n    x = y;\n}");
+
+  CFPtr<CFDataRef> bad(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>("<plist>"), 7));
+  EXPECT_EQ(CFPropertyListCreateFromXMLData(nullptr, bad.get(), 0, &error), nullptr);
+  CFPtr<CFStringRef> owned(error);
+  EXPECT_EQ(pde::ToUTF8(owned.get()),
+            "property list: malformed property list (neither well-formed XML nor binary)");
+}
+
+}  // namespace

@@ -27,11 +27,11 @@ class NibParser {
   const std::string& error() const { return error_; }
 
  private:
-  // A place in the nib, such as "Windows/Window/Controls[2]", for error messages.
+  // A place in the nib, such as "Windows/Window/Controls[2]/Bounds", for error messages.
   class Place {
    public:
     Place(NibParser& parser, std::string step) : parser_(parser), size_(parser.where_.size()) {
-      if (!parser_.where_.empty()) parser_.where_ += '/';
+      if (!parser_.where_.empty() && step.front() != '[') parser_.where_ += '/';
       parser_.where_ += step;
     }
     Place(const Place&) = delete;

@@ -1,0 +1,179 @@
+// NibTest.cc: nib references and windows made from them, and the refusal of malformed nibs.
+#include <filesystem>
+#include <fstream>
+
+#include "NibReader.h"
+#include "ToolkitTesting.h"
+#include "pde/Diagnostics.h"
+
+namespace pde::test {
+namespace {
+
+using NibTest = ToolkitTest;
+
+TEST_F(NibTest, EachWindowIsAFreshCopy) {
+  IBNibRef nib = nullptr;
+  ASSERT_EQ(CreateNibReferenceWithCFBundle(Bundle(), CFSTR("Test"), &nib), noErr);
+  WindowRef first = nullptr;
+  WindowRef second = nullptr;
+  ASSERT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &first), noErr);
+  ASSERT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &second), noErr);
+  WindowPtr firstWindow(first), secondWindow(second);
+  WindowRef unknown = nullptr;
+  EXPECT_EQ(CreateWindowFromNib(nib, CFSTR("Window"), &unknown), kIBCarbonRuntimeCantFindObject);
+  EXPECT_EQ(unknown, nullptr);
+  DisposeNibReference(nib);
+
+  // The windows outlive the reference and share nothing.
+  SetControl32BitValue(ControlNumbered(first, 2), 4);
+  EXPECT_EQ(GetControl32BitValue(ControlNumbered(second, 2)), 2);
+  EXPECT_NE(ControlNumbered(first, 3), ControlNumbered(second, 3));
+  EXPECT_EQ(SnapshotWindow(second).size(), 9u);
+}
+
+TEST_F(NibTest, InjectedFailuresLeaveNothingBehind) {
+  IBNibRef nib = nullptr;
+  InjectFailure("CreateNibReferenceWithCFBundle", -43);
+  EXPECT_EQ(CreateNibReferenceWithCFBundle(Bundle(), CFSTR("Test"), &nib), -43);
+  EXPECT_EQ(nib, nullptr);
+  ASSERT_EQ(CreateNibReferenceWithCFBundle(Bundle(), CFSTR("Test"), &nib), noErr);
+  WindowRef window = nullptr;
+  InjectFailure("CreateWindowFromNib", -44);
+  EXPECT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &window), -44);
+  FailAllocations("Window", 1);
+  EXPECT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &window), memFullErr);
+  // The fifth of the nine controls cannot be made: the four before it go with the window.
+  long live = LiveToolkitObjectCount();
+  FailAllocations("Control", 1, 4);
+  EXPECT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &window), memFullErr);
+  EXPECT_EQ(window, nullptr);
+  EXPECT_EQ(LiveToolkitObjectCount(), live);
+  DisposeNibReference(nib);
+
+  Rect bounds{0, 0, 10, 10};
+  FailAllocations("Window", 1);
+  EXPECT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &bounds, &window), memFullErr);
+  ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, 0, &bounds, &window), noErr);
+  WindowPtr owned(window);
+  ControlRef pane = nullptr;
+  FailAllocations("Control", 1);
+  EXPECT_EQ(CreateUserPaneControl(window, &bounds, 0, &pane), memFullErr);
+  Rect content{};
+  InjectFailure("GetWindowBounds", -5614);
+  EXPECT_EQ(GetWindowBounds(window, kWindowContentRgn, &content), -5614);
+  CFStringRef title = nullptr;
+  InjectFailure("CopyWindowTitleAsCFString", -108);
+  EXPECT_EQ(CopyWindowTitleAsCFString(window, &title), -108);
+  EXPECT_EQ(title, nullptr);
+  ControlRef root = nullptr;
+  GetRootControl(window, &root);
+  ControlID id{0, 0};
+  InjectFailure("GetControlByID", -30584);
+  EXPECT_EQ(GetControlByID(window, &id, &pane), -30584);
+  ASSERT_EQ(CreateUserPaneControl(window, &bounds, 0, &pane), noErr);
+  ControlRef inner = nullptr;
+  ASSERT_EQ(CreateUserPaneControl(window, &bounds, 0, &inner), noErr);
+  InjectFailure("EmbedControl", -1);
+  EXPECT_EQ(EmbedControl(inner, pane), -1);
+  ControlRef parent = nullptr;
+  GetSuperControl(inner, &parent);
+  EXPECT_EQ(parent, root);
+}
+
+struct MalformedNib {
+  const char* name;
+  const char* message;  // what stderr says after the file's path
+};
+
+class MalformedNibTest : public ToolkitTest,
+                         public ::testing::WithParamInterface<MalformedNib> {};
+
+TEST_P(MalformedNibTest, IsRefusedWithItsFileAndTheFault) {
+  const MalformedNib& bad = GetParam();
+  CFPtr<CFStringRef> name = MakeString(bad.name);
+  IBNibRef nib = nullptr;
+  ::testing::internal::CaptureStderr();
+  OSStatus status = CreateNibReferenceWithCFBundle(Bundle(), name.get(), &nib);
+  std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(status, kIBCarbonRuntimeCantFindNibFile);
+  EXPECT_EQ(nib, nullptr);
+  std::string file = BundlePath(Bundle()) + "/Contents/Resources/" + bad.name + ".nib/objects.plist";
+  EXPECT_EQ(printed.rfind(file + ": ", 0), 0u) << printed;
+  EXPECT_NE(printed.find(bad.message), std::string::npos) << printed;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, MalformedNibTest,
+    ::testing::Values(
+        MalformedNib{"Absent", "cannot be opened"},
+        MalformedNib{"NotAPlist", "malformed property list"},
+        MalformedNib{"Truncated", "malformed property list"},
+        MalformedNib{"NoWindows", "unknown key \"Dialogs\""},
+        MalformedNib{"UnknownKind", "Windows/Window/Controls[0]/Kind: unknown kind \"Slider\""},
+        MalformedNib{"UnknownKey", "Windows/Window/Controls[0]: unknown key \"Lable\""},
+        MalformedNib{"BoundsOutOfRange",
+                     "Windows/Window/Controls[0]/Bounds[2]: 40000 is outside -32768..32767"},
+        MalformedNib{"ThreeSides", "Controls[0]/Bounds: not an array of four integers"},
+        MalformedNib{"UpsideDown", "Controls[0]/Bounds: bottom lies above top"},
+        MalformedNib{"ValueOutsideMenu", "Controls[0]/Value: 3 is outside 1..2"},
+        MalformedNib{"ShortSignature", "Controls[0]/ID/Signature: not four characters"},
+        MalformedNib{"TextOnPopup", "Controls[0]/Text: only an EditText has text"},
+        MalformedNib{"EnabledNotBoolean", "Controls[0]/Enabled: not a Boolean"},
+        MalformedNib{"ItemNotString", "Controls[0]/Items[1]: not a string"},
+        MalformedNib{"TooDeep", "controls nested deeper than 16"}),
+    [](const ::testing::TestParamInfo<MalformedNib>& info) { return std::string(info.param.name); });
+
+TEST_F(NibTest, NamesThatAreNotPlainNibNamesAreRefused) {
+  for (const char* name : {"../Resources/Test", "Test.nib/..", "", "..", "a/b"}) {
+    CFPtr<CFStringRef> nibName = MakeString(name);
+    IBNibRef nib = nullptr;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(CreateNibReferenceWithCFBundle(Bundle(), nibName.get(), &nib),
+              kIBCarbonRuntimeCantFindNibFile)
+        << name;
+    ::testing::internal::GetCapturedStderr();
+  }
+  IBNibRef nib = nullptr;
+  EXPECT_EQ(CreateNibReferenceWithCFBundle(nullptr, CFSTR("Test"), &nib), paramErr);
+  EXPECT_EQ(CreateNibReferenceWithCFBundle(Bundle(), nullptr, &nib), paramErr);
+  EXPECT_EQ(CreateNibReferenceWithCFBundle(Bundle(), CFSTR("Test"), nullptr), paramErr);
+  WindowRef window = nullptr;
+  EXPECT_EQ(CreateWindowFromNib(nullptr, CFSTR("Dialog"), &window), paramErr);
+  DisposeNibReference(nullptr);
+}
+
+TEST_F(NibTest, AnOversizedFileIsRefusedUnread) {
+  std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "toolkit-huge.nib";
+  std::filesystem::create_directories(dir);
+  std::string path = (dir / "objects.plist").string();
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "<plist version=\"1.0\"><dict><key>Windows</key><dict/></dict></plist>";
+    out << std::string(toolkit::kMaxNibFileSize, ' ');
+  }
+  std::string error;
+  EXPECT_FALSE(toolkit::ReadNibFile(path, &error));
+  EXPECT_EQ(error, path + ": larger than 1048576 bytes");
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(NibTest, ThePlugInsOwnNibKeepsItsContract) {
+  std::string error;
+  std::optional<toolkit::NibDescription> nib =
+      toolkit::ReadNibFile(PDE_SOURCE_DIR "/resources/PDE.nib/objects.plist", &error);
+  ASSERT_TRUE(nib) << error;
+  auto window = nib->find(u"Window");
+  ASSERT_NE(window, nib->end());
+  ASSERT_EQ(window->second.controls.size(), 1u);
+  const toolkit::NibControl& pane = window->second.controls[0];
+  EXPECT_EQ(pane.id.signature, 0x7A6F7220u);
+  EXPECT_EQ(pane.id.id, 1);
+  std::vector<SInt32> ids;
+  for (const toolkit::NibControl& control : pane.children) {
+    if (control.id.signature == 0x7A6F7220u) ids.push_back(control.id.id);
+  }
+  EXPECT_EQ(ids, (std::vector<SInt32>{5, 6, 7, 8, 9, 10}));
+}
+
+}  // namespace
+}  // namespace pde::test

@@ -1,0 +1,78 @@
+// PaneTestSupport.cc: what the plug-in's tests share: paths, print sessions, host windows, text.
+#include "PaneTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace zor::test {
+
+std::string BundlePath() { return ZORPDE_BUNDLE_PATH; }
+std::string DataPath(const std::string& name) { return std::string(ZOR_TEST_DATA_DIR "/") + name; }
+std::string SamplePPD(const std::string& name) { return std::string(ZOR_SAMPLE_PPD_DIR "/") + name; }
+
+TestSession::TestSession(const std::string& ppdPath, bool withSettings) {
+  EXPECT_EQ(pde::CreatePrintSession(&session_), noErr);
+  if (!ppdPath.empty()) {
+    PMTicketRef printerInfo = 0;
+    EXPECT_EQ(pde::AddTicketToSession(session_, CFSTR(kPMPrinterInfoTicket), &printerInfo), noErr);
+    EXPECT_EQ(pde::SetTicketPPDPath(printerInfo, ppdPath), noErr);
+  }
+  if (withSettings) {
+    EXPECT_EQ(pde::AddTicketToSession(session_, CFSTR(kPMPrintSettingsTicket), &settings_), noErr);
+  }
+}
+
+TestSession::~TestSession() { pde::DisposePrintSession(session_); }
+
+CFMutableDictionaryRef TestSession::Settings() const {
+  CFMutableDictionaryRef dict = nullptr;
+  if (settings_ == 0 || PMTicketGetPPDDict(settings_, kPMTopLevel, kPMTopLevel, &dict) != noErr)
+    return nullptr;
+  return dict;
+}
+
+HostWindow::HostWindow(Rect paneBounds) {
+  const Rect content{100, 100, 400, 620};
+  EXPECT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &content, &window_), noErr);
+  EXPECT_EQ(CreateUserPaneControl(window_, &paneBounds, 0, &pane_), noErr);
+}
+
+HostWindow::~HostWindow() { DisposeWindow(window_); }
+
+std::string FieldText(ControlRef field) {
+  CFStringRef text = nullptr;
+  if (GetControlData(field, kControlEntireControl, kControlEditTextCFStringTag, sizeof text, &text,
+                     nullptr) != noErr)
+    return "<unreadable>";
+  pde::CFPtr<CFStringRef> owned(text);
+  return pde::ToUTF8(text);
+}
+
+void SetFieldText(ControlRef field, const char* text) {
+  pde::CFPtr<CFStringRef> string = pde::MakeString(text);
+  CFStringRef value = string.get();
+  ASSERT_EQ(SetControlData(field, kControlEntireControl, kControlEditTextCFStringTag, sizeof value,
+                           &value),
+            noErr);
+}
+
+std::string DictString(CFDictionaryRef dict, const char* key) {
+  CFTypeRef value = CFDictionaryGetValue(dict, pde::MakeString(key).get());
+  if (value == nullptr) return "<absent>";
+  if (CFGetTypeID(value) != CFStringGetTypeID()) return "<not a string>";
+  return pde::ToUTF8(static_cast<CFStringRef>(value));
+}
+
+void SetDictString(CFMutableDictionaryRef dict, const char* key, const char* value) {
+  CFDictionarySetValue(dict, pde::MakeString(key).get(), pde::MakeString(value).get());
+}
+
+std::string JoinStrings(CFArrayRef strings) {
+  std::string joined;
+  for (CFIndex i = 0; i < CFArrayGetCount(strings); ++i) {
+    if (i > 0) joined += '|';
+    joined += pde::ToUTF8(static_cast<CFStringRef>(CFArrayGetValueAtIndex(strings, i)));
+  }
+  return joined;
+}
+
+}  // namespace zor::test

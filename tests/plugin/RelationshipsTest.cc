@@ -1,0 +1,102 @@
+// RelationshipsTest.cc: the digit fields enabled by their pop-ups, through the deferred pass that
+// every command in the pane arms.
+#include <gtest/gtest.h>
+
+#include "PaneFixture.h"
+#include "pde/Diagnostics.h"
+
+namespace zor::test {
+namespace {
+
+constexpr const char* kTimerMessage = "Relationship timer creation failed! Probably lack of memory.";
+
+class RelationshipsTest : public PaneTest {
+ protected:
+  bool DINEnabled() const { return IsControlEnabled(pane().control_DIN); }
+  bool DCEnabled() const { return IsControlEnabled(pane().control_DC); }
+};
+
+TEST_F(RelationshipsTest, EachChoiceTakesEffectOnTheNextPass) {
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  EXPECT_FALSE(DINEnabled());
+  pde::RunLoopRunOnePass();
+  EXPECT_TRUE(DINEnabled());
+  for (SInt32 item : {2, 4, 1}) {
+    EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, item), eventNotHandledErr);
+    pde::RunLoopRunOnePass();
+    EXPECT_FALSE(DINEnabled()) << item;
+  }
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_Department, 2), eventNotHandledErr);
+  pde::RunLoopRunOnePass();
+  EXPECT_TRUE(DCEnabled());
+  EXPECT_FALSE(DINEnabled());
+  EXPECT_EQ(FieldText(pane().control_DC), "58203");
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_Department, 1), eventNotHandledErr);
+  pde::RunLoopRunOnePass();
+  EXPECT_FALSE(DCEnabled());
+  EXPECT_EQ(HandleRelationships(nullptr, nullptr, context_), eventNotHandledErr);
+}
+
+TEST_F(RelationshipsTest, CommandsBeforeAPassShareOneTimerThatLaterCommandsReArm) {
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  CFRunLoopTimerRef timer = pane().updateRelationshipsTimer;
+  ASSERT_NE(timer, nullptr);
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_BlankPages, 2), eventNotHandledErr);
+  EXPECT_EQ(pane().updateRelationshipsTimer, timer);
+  pde::RunLoopRunOnePass();
+  EXPECT_TRUE(DINEnabled());
+  DisableControl(pane().control_DIN);
+  pde::RunLoopRunOnePass();
+  EXPECT_FALSE(DINEnabled()) << "a second pass ran for the same commands";
+  EXPECT_TRUE(CFRunLoopTimerIsValid(timer));
+
+  // Choosing the item already shown still arms a pass.
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  EXPECT_EQ(pane().updateRelationshipsTimer, timer);
+  pde::RunLoopRunOnePass();
+  EXPECT_TRUE(DINEnabled());
+}
+
+TEST_F(RelationshipsTest, AFailedTimerIsLoggedEachTimeAndRetriedByTheNextCommand) {
+  pde::FailAllocations("CFRunLoopTimer", 2);
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  EXPECT_EQ(pane().updateRelationshipsTimer, nullptr);
+  pde::RunLoopRunOnePass();
+  EXPECT_FALSE(DINEnabled());
+  EXPECT_EQ(pde::LoggedMessages(), (std::vector<std::string>{kTimerMessage, kTimerMessage}));
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  pde::RunLoopRunOnePass();
+  EXPECT_TRUE(DINEnabled());
+  EXPECT_EQ(pde::LoggedMessages().size(), 2u);
+}
+
+TEST_F(RelationshipsTest, TerminateRemovesAnArmedTimerBeforeItsPass) {
+  const long toolkitBefore = pde::LiveToolkitObjectCount();
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  ControlRef din = pane().control_DIN;
+  TerminatePane();
+  pde::RunLoopRunOnePass();
+  EXPECT_FALSE(IsControlEnabled(din));
+  EXPECT_EQ(pde::LiveToolkitObjectCount(), toolkitBefore - 5) << "four filters and the handler";
+}
+
+TEST_F(RelationshipsTest, WithoutItsHandlerThePaneFollowsOnlyTheTicket) {
+  DetachRelationshipHandlers(context_);
+  EXPECT_EQ(pane().relationshipHandlerUPP, nullptr);
+  EXPECT_EQ(pane().relationshipEventRef, nullptr);
+  pde::InjectFailure("InstallEventHandler", paramErr);
+  AttachRelationshipHandlers(context_);
+  EXPECT_EQ(pane().relationshipHandlerUPP, nullptr);
+  EXPECT_EQ(pane().relationshipEventRef, nullptr);
+  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  pde::RunLoopRunOnePass();
+  EXPECT_FALSE(DINEnabled());
+  EXPECT_EQ(pane().updateRelationshipsTimer, nullptr);
+  EXPECT_EQ(Sync(context_, session_->get(), false), noErr);
+  EXPECT_EQ(Sync(context_, session_->get(), true), noErr);
+  EXPECT_TRUE(DINEnabled());
+}
+
+}  // namespace
+}  // namespace zor::test

@@ -1,0 +1,136 @@
+// SyncTest.cc: the six settings between the pane and the print-settings ticket, both directions.
+#include <gtest/gtest.h>
+
+#include "PaneFixture.h"
+#include "pde/Diagnostics.h"
+
+namespace zor::test {
+namespace {
+
+using pde::CFPtr;
+
+class SyncTest : public PaneTest {
+ protected:
+  CFMutableDictionaryRef settings() const { return session_->Settings(); }
+  void SetDigits(const char* prefix, const char* digits, int count = 5) {
+    for (int i = 0; i < count; ++i) {
+      SetDictString(settings(), (prefix + std::to_string(i + 1)).c_str(),
+                    std::string(1, digits[i]).c_str());
+    }
+  }
+  // The pop-up values 5, 7, 9, 10 and the two fields, as "items|DIN|DC".
+  std::string Shown() const {
+    std::string shown;
+    for (ControlRef popup : {pane().control_PrintMode, pane().control_Department,
+                             pane().control_BlankPages, pane().control_DistinguishThinLines}) {
+      shown += std::to_string(GetControl32BitValue(popup));
+    }
+    return shown + "|" + FieldText(pane().control_DIN) + "|" + FieldText(pane().control_DC);
+  }
+};
+
+TEST_F(SyncTest, AnEmptyTicketGivesTheDefaultsAndDisablesBothFields) {
+  EXPECT_EQ(Shown(), "1111|58203|58203");
+  EXPECT_FALSE(IsControlEnabled(pane().control_DIN));
+  EXPECT_FALSE(IsControlEnabled(pane().control_DC));
+  EXPECT_EQ(CFDictionaryGetCount(settings()), 0) << "filling the pane writes nothing";
+}
+
+TEST_F(SyncTest, TicketValuesFillThePaneAndIncompleteCodesGiveTheDefault) {
+  SetDictString(settings(), "PrintMode", "Private");
+  SetDictString(settings(), "DeptCode", "True");
+  SetDictString(settings(), "BlankPage", "True");
+  SetDictString(settings(), "DistinguishThinLines", "false");
+  SetDigits("DINDigit", "98765");
+  SetDigits("DCDigit", "1234", 4);
+  ASSERT_EQ(Sync(context_, session_->get(), true), noErr);
+  EXPECT_EQ(Shown(), "3221|98765|58203");
+  EXPECT_TRUE(IsControlEnabled(pane().control_DIN));
+  EXPECT_TRUE(IsControlEnabled(pane().control_DC));
+
+  // Values that are not strings count as missing.
+  int one = 1;
+  CFPtr<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberIntType, &one));
+  for (const char* key : {"PrintMode", "DeptCode", "BlankPage", "DINDigit3"}) {
+    CFDictionarySetValue(settings(), pde::MakeString(key).get(), number.get());
+  }
+  ASSERT_EQ(Sync(context_, session_->get(), true), noErr);
+  EXPECT_EQ(Shown(), "1111|58203|58203");
+  EXPECT_FALSE(IsControlEnabled(pane().control_DIN));
+}
+
+TEST_F(SyncTest, ThePaneWritesAllFourteenKeywordsWhateverTheSwitches) {
+  SetDictString(settings(), "Unrelated", "kept");
+  SetFieldText(pane().control_DC, "42");
+  ASSERT_EQ(Sync(context_, session_->get(), 2), noErr);
+  EXPECT_EQ(CFDictionaryGetCount(settings()), 15);
+  EXPECT_EQ(DictString(settings(), "PrintMode"), "Normal");
+  EXPECT_EQ(DictString(settings(), "DeptCode"), "False");
+  EXPECT_EQ(DictString(settings(), "BlankPage"), "False");
+  EXPECT_EQ(DictString(settings(), "DistinguishThinLines"), "False");
+  EXPECT_EQ(DictString(settings(), "DINDigit1"), "5");
+  EXPECT_EQ(DictString(settings(), "DINDigit5"), "3");
+  EXPECT_EQ(DictString(settings(), "DCDigit3"), "0");
+  EXPECT_EQ(DictString(settings(), "DCDigit5"), "2");
+  EXPECT_EQ(DictString(settings(), "Unrelated"), "kept");
+}
+
+TEST_F(SyncTest, WritingAndReadingBackKeepsEveryItemAndPadsOrCutsTheCodes) {
+  for (SInt32 item = 1; item <= 4; ++item) {
+    SInt32 switchItem = item % 2 + 1;
+    SetControl32BitValue(pane().control_PrintMode, item);
+    SetControl32BitValue(pane().control_Department, switchItem);
+    SetControl32BitValue(pane().control_BlankPages, 3 - switchItem);
+    SetControl32BitValue(pane().control_DistinguishThinLines, switchItem);
+    SetFieldText(pane().control_DIN, "12");
+    SetFieldText(pane().control_DC, "1234567");
+    ASSERT_EQ(Sync(context_, session_->get(), false), noErr);
+    SetPrintMode(pane().control_PrintMode, CFSTR("Hold"));
+    SetFieldText(pane().control_DIN, "");
+    ASSERT_EQ(Sync(context_, session_->get(), true), noErr);
+    std::string expected = std::to_string(item) + std::to_string(switchItem) +
+                           std::to_string(3 - switchItem) + std::to_string(switchItem);
+    EXPECT_EQ(Shown(), expected + "|00012|12345");
+  }
+  SetDictString(settings(), "PrintMode", "private");
+  ASSERT_EQ(Sync(context_, session_->get(), true), noErr);
+  ASSERT_EQ(Sync(context_, session_->get(), false), noErr);
+  EXPECT_EQ(DictString(settings(), "PrintMode"), "Normal");
+}
+
+TEST_F(SyncTest, TicketFailuresAreReturnedAndChangeNothing) {
+  SetDictString(settings(), "PrintMode", "Hold");
+  pde::InjectFailure("PMTicketGetPPDDict", kPMGeneralError, 2);
+  EXPECT_EQ(Sync(context_, session_->get(), true), kPMGeneralError);
+  EXPECT_EQ(Sync(context_, session_->get(), false), kPMGeneralError);
+  EXPECT_EQ(CFDictionaryGetCount(settings()), 1);
+  EXPECT_EQ(Shown(), "1111|58203|58203");
+
+  TestSession noSettings(SamplePPD("VELMORA-q-RX730.ppd"), false);
+  EXPECT_EQ(Sync(context_, noSettings.get(), true), kPMInvalidTicket);
+  EXPECT_EQ(Sync(context_, noSettings.get(), false), kPMInvalidTicket);
+  EXPECT_EQ(Shown(), "1111|58203|58203");
+}
+
+TEST_F(SyncTest, AnInitializeWithoutSettingsTicketReportsItButStillFiltersTyping) {
+  TerminatePane();
+  TestSession noSettings(SamplePPD("VELMORA-q-RX730.ppd"), false);
+  HostWindow host;
+  OSType creator;
+  CFStringRef kind, title;
+  UInt32 maxH, maxV;
+  PMPDEFlags flags;
+  ASSERT_EQ(Prologue(&context_, &creator, &kind, &title, &maxH, &maxV), noErr);
+  CFRelease(title);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Initialize(context_, &flags, 0, host.pane(), noSettings.get()), kPMInvalidTicket);
+  testing::internal::GetCapturedStderr();
+  ASSERT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
+  pde::RunLoopRunOnePass();
+  ASSERT_EQ(pde::TypeText(pane().control_DIN, "1a2345 6"), noErr);
+  EXPECT_EQ(FieldText(pane().control_DIN), "12345");
+  TerminatePane();  // before the host disposes of its window
+}
+
+}  // namespace
+}  // namespace zor::test

@@ -8,6 +8,7 @@ packages=(
   libplist-dev libcups2-dev
   cups cups-client cups-filters
   clang libclang-rt-14-dev valgrind
+  libgtk-3-dev xvfb xauth dbus-x11 at-spi2-core
 )
 
 missing=()

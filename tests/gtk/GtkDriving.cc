@@ -1,0 +1,83 @@
+// GtkDriving.cc: synthesised key events and offscreen drawing for the GTK tests.
+#include "GtkDriving.h"
+
+#include <cairo.h>
+
+namespace pde::test {
+namespace {
+
+// Bounds the draining so that a source that keeps itself ready cannot hang a test.
+constexpr int kMostEventsAtOnce = 10000;
+
+void SendKeyEvent(GtkWidget* widget, GdkEventType type, guint keyval, GdkModifierType state) {
+  GtkWidget* toplevel = gtk_widget_get_toplevel(widget);
+  GdkDisplay* display = gtk_widget_get_display(toplevel);
+  GdkEvent* event = gdk_event_new(type);
+  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(toplevel)));
+  event->key.send_event = TRUE;
+  event->key.time = GDK_CURRENT_TIME;
+  event->key.keyval = keyval;
+  event->key.state = state;
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count) &&
+      count > 0) {
+    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    event->key.group = static_cast<guint8>(keys[0].group);
+  }
+  g_free(keys);
+  gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+}
+
+// Waits, a bounded number of main-loop iterations, until widget's frame clock has painted once:
+// the layout is then done and the widget can be drawn offscreen.
+void WaitForPaint(GtkWidget* widget) {
+  GdkFrameClock* clock = gtk_widget_get_frame_clock(widget);
+  if (clock == nullptr) return;
+  bool painted = false;
+  const gulong handler = g_signal_connect_swapped(
+      clock, "after-paint", G_CALLBACK(+[](bool* flag) { *flag = true; }), &painted);
+  // Wakes the loop up now and then, so that it cannot sleep for good.
+  const guint ticker = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  gtk_widget_queue_draw(widget);
+  for (int i = 0; i < kMostEventsAtOnce && !painted; ++i) g_main_context_iteration(nullptr, TRUE);
+  g_source_remove(ticker);
+  g_signal_handler_disconnect(clock, handler);
+  DrainEvents();
+}
+
+}  // namespace
+
+void DrainEvents() {
+  for (int i = 0; i < kMostEventsAtOnce && g_main_context_pending(nullptr); ++i) {
+    g_main_context_iteration(nullptr, FALSE);
+  }
+}
+
+void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state) {
+  SendKeyEvent(widget, GDK_KEY_PRESS, keyval, state);
+  SendKeyEvent(widget, GDK_KEY_RELEASE, keyval, state);
+  DrainEvents();
+}
+
+void TypeKeys(GtkWidget* widget, std::string_view text) {
+  for (char c : text) PressKey(widget, gdk_unicode_to_keyval(static_cast<unsigned char>(c)));
+}
+
+bool SaveWidgetPng(GtkWidget* widget, const std::string& path) {
+  WaitForPaint(widget);
+  const int width = gtk_widget_get_allocated_width(widget);
+  const int height = gtk_widget_get_allocated_height(widget);
+  if (width <= 1 || height <= 1) return false;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_t* cr = cairo_create(surface);
+  gtk_widget_draw(widget, cr);
+  cairo_destroy(cr);
+  const bool saved = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(surface);
+  return saved;
+}
+
+}  // namespace pde::test

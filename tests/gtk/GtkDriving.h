@@ -1,0 +1,25 @@
+// GtkDriving.h: acting on GTK widgets as a user does, through synthesised GDK events.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+#include <string_view>
+
+namespace pde::test {
+
+// Dispatches every pending GLib event and source that is ready now (nothing that waits on a
+// timer): after it, the widgets have seen the user's action and the idle run-loop pass has run.
+void DrainEvents();
+
+// Sends a real key press and release for keyval with the modifier state to widget's toplevel,
+// through gtk_main_do_event, as the X server's events arrive: the toplevel hands them to its
+// focus widget.
+void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state = static_cast<GdkModifierType>(0));
+// Presses the key of each ASCII character of text in turn.
+void TypeKeys(GtkWidget* widget, std::string_view text);
+
+// Draws widget into a PNG at path (an offscreen draw of its current state); false on failure.
+bool SaveWidgetPng(GtkWidget* widget, const std::string& path);
+
+}  // namespace pde::test

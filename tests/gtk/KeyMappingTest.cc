@@ -1,0 +1,74 @@
+// KeyMappingTest.cc: every character key and every editing key as the model receives it.
+#include "KeyMapping.h"
+
+#include <gtest/gtest.h>
+
+#include "Carbon/CarbonEvents.h"
+#include "pde/CFHost.h"
+
+namespace pde::gtk {
+namespace {
+
+constexpr auto kNone = static_cast<GdkModifierType>(0);
+
+TEST(KeyMapping, EveryLatin1KeyIsItsMacRomanByteOrIsDropped) {
+  // Latin-1 keysyms are their own code points.
+  for (guint keyval = 0x20; keyval <= 0xFF; ++keyval) {
+    const KeyDecision decision = DecideKey(keyval, kNone);
+    if (keyval == 0x7F || (keyval >= 0x80 && keyval < 0xA0)) {
+      EXPECT_EQ(decision.route, KeyRoute::kPassToGtk) << "keyval " << keyval;
+      continue;
+    }
+    const std::optional<unsigned char> byte = MacRomanByteFor(keyval);
+    if (byte) {
+      EXPECT_EQ(decision.route, KeyRoute::kDispatch) << "keyval " << keyval;
+      EXPECT_EQ(decision.charCode, *byte) << "keyval " << keyval;
+      EXPECT_EQ(decision.modifiers, 0u);
+    } else {
+      EXPECT_EQ(decision.route, KeyRoute::kSwallow) << "keyval " << keyval;
+    }
+  }
+  EXPECT_EQ(DecideKey(GDK_KEY_a, kNone).charCode, 'a');
+  EXPECT_EQ(DecideKey(GDK_KEY_eacute, kNone).charCode, 0x8E);
+  EXPECT_EQ(DecideKey(GDK_KEY_EuroSign, kNone).charCode, 0xDB);
+  EXPECT_EQ(DecideKey(GDK_KEY_Greek_alpha, kNone).route, KeyRoute::kSwallow);
+}
+
+TEST(KeyMapping, EditingKeysAreTheModelsCharCodes) {
+  const struct {
+    guint keyval;
+    unsigned char code;
+  } keys[] = {{GDK_KEY_BackSpace, kBackspaceCharCode}, {GDK_KEY_Delete, kDeleteCharCode},
+              {GDK_KEY_KP_Delete, kDeleteCharCode},    {GDK_KEY_Left, kLeftArrowCharCode},
+              {GDK_KEY_KP_Left, kLeftArrowCharCode},   {GDK_KEY_Right, kRightArrowCharCode},
+              {GDK_KEY_Home, kHomeCharCode},           {GDK_KEY_End, kEndCharCode},
+              {GDK_KEY_Tab, kTabCharCode},             {GDK_KEY_Return, kReturnCharCode},
+              {GDK_KEY_KP_Enter, kEnterCharCode}};
+  for (const auto& key : keys) {
+    const KeyDecision decision = DecideKey(key.keyval, kNone);
+    EXPECT_EQ(decision.route, KeyRoute::kDispatch) << gdk_keyval_name(key.keyval);
+    EXPECT_EQ(decision.charCode, key.code) << gdk_keyval_name(key.keyval);
+  }
+}
+
+TEST(KeyMapping, ShortcutsSelectionAndFocusKeysStayWithGtk) {
+  EXPECT_EQ(DecideKey(GDK_KEY_v, GDK_CONTROL_MASK).route, KeyRoute::kPassToGtk);
+  EXPECT_EQ(DecideKey(GDK_KEY_BackSpace, GDK_CONTROL_MASK).route, KeyRoute::kPassToGtk);
+  EXPECT_EQ(DecideKey(GDK_KEY_1, GDK_MOD1_MASK).route, KeyRoute::kPassToGtk);
+  EXPECT_EQ(DecideKey(GDK_KEY_Left, GDK_SHIFT_MASK).route, KeyRoute::kPassToGtk);
+  EXPECT_EQ(DecideKey(GDK_KEY_End, GDK_SHIFT_MASK).route, KeyRoute::kPassToGtk);
+  EXPECT_EQ(DecideKey(GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK).route, KeyRoute::kPassToGtk);
+  EXPECT_EQ(DecideKey(GDK_KEY_Escape, kNone).route, KeyRoute::kPassToGtk);
+  EXPECT_EQ(DecideKey(GDK_KEY_Up, kNone).route, KeyRoute::kPassToGtk);
+  EXPECT_EQ(DecideKey(GDK_KEY_F1, kNone).route, KeyRoute::kPassToGtk);
+
+  // Shift with a character is the character, and the model hears of the Shift key.
+  const KeyDecision capital = DecideKey(GDK_KEY_A, GDK_SHIFT_MASK);
+  EXPECT_EQ(capital.route, KeyRoute::kDispatch);
+  EXPECT_EQ(capital.charCode, 'A');
+  EXPECT_EQ(capital.modifiers, UInt32{shiftKey});
+  EXPECT_EQ(DecideKey(GDK_KEY_BackSpace, GDK_SHIFT_MASK).charCode, kBackspaceCharCode);
+}
+
+}  // namespace
+}  // namespace pde::gtk

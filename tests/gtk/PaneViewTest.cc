@@ -1,0 +1,254 @@
+// PaneViewTest.cc: the real pane in GTK widgets under Xvfb, driven by synthesised GTK events.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "DialogSession.h"
+#include "GtkDriving.h"
+#include "PaneView.h"
+#include "Paths.h"
+#include "XDisplay.h"
+#include "pde/ToolkitHost.h"
+
+namespace pde::gtk {
+namespace {
+
+using pde::test::DrainEvents;
+using pde::test::PressKey;
+using pde::test::TypeKeys;
+
+constexpr int kPrintModeID = 5;
+constexpr int kDinID = 6;
+constexpr int kDepartmentID = 7;
+constexpr int kDcID = 8;
+
+// The plug-in's pane for the supported sample printer, shown by a PaneView in a GTK window.
+class PaneViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PDE_REQUIRE_DISPLAY();
+    pdehost::SessionSetup setup{pdehost::DefaultPpdPath(), pdehost::BuiltBundlePath(), {}};
+    std::string error;
+    ASSERT_TRUE(session_.Open(setup, &error)) << error;
+    ASSERT_TRUE(session_.Start(&error)) << error;
+    ASSERT_TRUE(session_.paneShown()) << "status " << session_.lastStatus();
+    view_ = PaneView::Create(session_.window());
+    ASSERT_NE(view_, nullptr);
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_container_add(GTK_CONTAINER(window_), view_->widget());
+    gtk_widget_show(window_);
+    DrainEvents();
+  }
+
+  void TearDown() override {
+    if (window_ != nullptr) gtk_widget_destroy(window_);
+    view_.reset();
+    DrainEvents();
+  }
+
+  ControlRef Control(int id) const { return session_.FindControl(id); }
+  GtkWidget* Widget(int id) const { return view_->WidgetFor(Control(id)); }
+  std::string EntryText(int id) const { return gtk_entry_get_text(GTK_ENTRY(Widget(id))); }
+  std::string ModelText(int id) const { return pde::SnapshotControl(Control(id)).text; }
+  ControlEditTextSelectionRec ModelSelection(int id) const {
+    return pde::SnapshotControl(Control(id)).selection;
+  }
+  // The entry's selection as (start, end) characters; the caret twice when nothing is selected.
+  std::pair<int, int> EntrySelection(int id) const {
+    gint start = 0;
+    gint end = 0;
+    if (!gtk_editable_get_selection_bounds(GTK_EDITABLE(Widget(id)), &start, &end)) {
+      start = end = gtk_editable_get_position(GTK_EDITABLE(Widget(id)));
+    }
+    return {start, end};
+  }
+  ControlRef ModelFocus() const {
+    ControlRef focus = nullptr;
+    GetKeyboardFocus(session_.window(), &focus);
+    return focus;
+  }
+  void Choose(int id, int item) {
+    gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(id)), item - 1);
+    DrainEvents();
+  }
+
+  pdehost::DialogSession session_;
+  std::unique_ptr<PaneView> view_;
+  GtkWidget* window_ = nullptr;
+};
+
+TEST_F(PaneViewTest, BuildsOneWidgetPerControlPlacedByItsBounds) {
+  EXPECT_TRUE(GTK_IS_COMBO_BOX_TEXT(Widget(kPrintModeID)));
+  EXPECT_TRUE(GTK_IS_ENTRY(Widget(kDinID)));
+  EXPECT_TRUE(GTK_IS_COMBO_BOX_TEXT(Widget(kDepartmentID)));
+  EXPECT_TRUE(GTK_IS_ENTRY(Widget(kDcID)));
+  int labels = 0;
+  for (const ControlSnapshot& snapshot : pde::SnapshotWindow(session_.window())) {
+    GtkWidget* widget = view_->WidgetFor(snapshot.control);
+    ASSERT_NE(widget, nullptr) << snapshot.label;
+    if (snapshot.kind == ControlKind::kStaticText) {
+      ++labels;
+      ASSERT_TRUE(GTK_IS_LABEL(widget));
+      EXPECT_EQ(gtk_label_get_text(GTK_LABEL(widget)), snapshot.label);
+    }
+    if (snapshot.kind == ControlKind::kUserPane) {
+      EXPECT_TRUE(GTK_IS_FIXED(widget));
+    }
+  }
+  EXPECT_EQ(labels, 6);
+
+  // The DIN field of the nib: top 52, left 200, bottom 72, right 270, in a pane at (0, 0).
+  GtkAllocation din;
+  gtk_widget_get_allocation(Widget(kDinID), &din);
+  EXPECT_EQ(din.x, 200);
+  EXPECT_EQ(din.y, 52);
+  EXPECT_EQ(din.width, 70);
+  EXPECT_EQ(din.height, 20);
+
+  gchar* mode = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(Widget(kPrintModeID)));
+  EXPECT_STREQ(mode, "Normal");
+  g_free(mode);
+  EXPECT_EQ(EntryText(kDinID), "58203");
+  EXPECT_FALSE(gtk_widget_get_sensitive(Widget(kDinID)));
+  EXPECT_FALSE(gtk_widget_get_sensitive(Widget(kDcID)));
+}
+
+TEST_F(PaneViewTest, TheTypicalUseThroughGtkEvents) {
+  Choose(kPrintModeID, 3);
+  EXPECT_EQ(pde::SnapshotControl(Control(kPrintModeID)).value, 3);
+  EXPECT_TRUE(IsControlEnabled(Control(kDinID)));
+  EXPECT_TRUE(gtk_widget_get_sensitive(Widget(kDinID)));
+
+  // Focusing the field as Tab does selects its text, in GTK and so in the model.
+  gtk_widget_grab_focus(Widget(kDinID));
+  DrainEvents();
+  EXPECT_EQ(ModelFocus(), Control(kDinID));
+  EXPECT_EQ(ModelSelection(kDinID).selStart, 0);
+  EXPECT_EQ(ModelSelection(kDinID).selEnd, 5);
+
+  TypeKeys(Widget(kDinID), "24680");
+  EXPECT_EQ(ModelText(kDinID), "24680");
+  EXPECT_EQ(EntryText(kDinID), "24680");
+  EXPECT_EQ(EntrySelection(kDinID), std::make_pair(5, 5));
+
+  TypeKeys(Widget(kDinID), "7x");  // a sixth digit and a letter: the key filters refuse both
+  EXPECT_EQ(ModelText(kDinID), "24680");
+  EXPECT_EQ(EntryText(kDinID), "24680");
+
+  Choose(kDepartmentID, 2);
+  EXPECT_TRUE(IsControlEnabled(Control(kDcID)));
+  EXPECT_TRUE(gtk_widget_get_sensitive(Widget(kDcID)));
+
+  // Tab moves the model's focus to the next field, selecting its text; GTK's focus follows.
+  PressKey(Widget(kDinID), GDK_KEY_Tab);
+  EXPECT_EQ(ModelFocus(), Control(kDcID));
+  EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(window_)), Widget(kDcID));
+  EXPECT_EQ(EntrySelection(kDcID), std::make_pair(0, 5));
+  TypeKeys(Widget(kDcID), "417");
+  EXPECT_EQ(ModelText(kDcID), "417");
+  EXPECT_EQ(EntryText(kDcID), "417");
+
+  ASSERT_EQ(session_.Sync(false), noErr);
+  pdehost::OptionMap options;
+  std::string error;
+  ASSERT_TRUE(session_.PrintSettings(&options, &error)) << error;
+  EXPECT_EQ(options["PrintMode"], "Private");
+  EXPECT_EQ(options["DeptCode"], "True");
+  EXPECT_EQ(options["DINDigit1"] + options["DINDigit2"] + options["DINDigit3"] +
+                options["DINDigit4"] + options["DINDigit5"],
+            "24680");
+  EXPECT_EQ(options["DCDigit1"] + options["DCDigit2"] + options["DCDigit3"] +
+                options["DCDigit4"] + options["DCDigit5"],
+            "00417");
+
+  if (const char* directory = std::getenv("PDE_SCREENSHOT_DIR")) {
+    EXPECT_TRUE(pde::test::SaveWidgetPng(window_, std::string(directory) + "/pane.png"));
+  }
+}
+
+TEST_F(PaneViewTest, EditingKeysAndGtkSelectionsActOnTheModel) {
+  Choose(kPrintModeID, 3);
+  gtk_widget_grab_focus(Widget(kDinID));
+  DrainEvents();
+  PressKey(Widget(kDinID), GDK_KEY_End);
+  EXPECT_EQ(ModelSelection(kDinID).selStart, 5);
+  PressKey(Widget(kDinID), GDK_KEY_BackSpace);
+  EXPECT_EQ(ModelText(kDinID), "5820");
+  PressKey(Widget(kDinID), GDK_KEY_Home);
+  PressKey(Widget(kDinID), GDK_KEY_Right);
+  PressKey(Widget(kDinID), GDK_KEY_Delete);
+  EXPECT_EQ(ModelText(kDinID), "520");
+  EXPECT_EQ(EntryText(kDinID), "520");
+  EXPECT_EQ(EntrySelection(kDinID), std::make_pair(1, 1));
+  TypeKeys(Widget(kDinID), "9");
+  EXPECT_EQ(ModelText(kDinID), "5920");
+  PressKey(Widget(kDinID), GDK_KEY_Left);
+  EXPECT_EQ(EntrySelection(kDinID), std::make_pair(1, 1));
+
+  // Shift+End and Control+A are GTK's own selection keys; the model takes the selection made.
+  PressKey(Widget(kDinID), GDK_KEY_End, GDK_SHIFT_MASK);
+  EXPECT_EQ(ModelSelection(kDinID).selStart, 1);
+  EXPECT_EQ(ModelSelection(kDinID).selEnd, 4);
+  PressKey(Widget(kDinID), GDK_KEY_a, GDK_CONTROL_MASK);
+  EXPECT_EQ(ModelSelection(kDinID).selStart, 0);
+  EXPECT_EQ(ModelSelection(kDinID).selEnd, 4);
+  TypeKeys(Widget(kDinID), "13579");
+  TypeKeys(Widget(kDinID), "2");
+  EXPECT_EQ(ModelText(kDinID), "13579");
+  EXPECT_EQ(EntryText(kDinID), "13579");
+}
+
+TEST_F(PaneViewTest, GtkCannotEditAnEntryBehindTheModelsBack) {
+  Choose(kPrintModeID, 3);
+  gtk_widget_grab_focus(Widget(kDinID));
+  DrainEvents();
+  // Input methods, drag and drop and editing shortcuts insert or delete text directly.
+  gint position = 0;
+  gtk_editable_insert_text(GTK_EDITABLE(Widget(kDinID)), "abc", 3, &position);
+  gtk_editable_delete_text(GTK_EDITABLE(Widget(kDinID)), 0, 2);
+  PressKey(Widget(kDinID), GDK_KEY_BackSpace, GDK_CONTROL_MASK);
+  DrainEvents();
+  EXPECT_EQ(EntryText(kDinID), "58203");
+  EXPECT_EQ(ModelText(kDinID), "58203");
+  // A character with no MacRoman byte cannot reach the model and is dropped.
+  PressKey(Widget(kDinID), gdk_unicode_to_keyval(0x4E2D));
+  EXPECT_EQ(ModelText(kDinID), "58203");
+  EXPECT_EQ(EntryText(kDinID), "58203");
+}
+
+TEST_F(PaneViewTest, PasteAndCutGoThroughTheModel) {
+  Choose(kPrintModeID, 3);
+  gtk_widget_grab_focus(Widget(kDinID));
+  DrainEvents();
+  GtkClipboard* clipboard = gtk_widget_get_clipboard(Widget(kDinID), GDK_SELECTION_CLIPBOARD);
+  gtk_clipboard_set_text(clipboard, "12ab\xc3\xa9", -1);
+  // A paste has no key events: no filter sees it, and the model takes the text as it is.
+  PressKey(Widget(kDinID), GDK_KEY_v, GDK_CONTROL_MASK);
+  DrainEvents();
+  EXPECT_EQ(ModelText(kDinID), "12ab\xc3\xa9");
+  EXPECT_EQ(EntryText(kDinID), "12ab\xc3\xa9");
+  EXPECT_EQ(EntrySelection(kDinID), std::make_pair(5, 5));
+
+  PressKey(Widget(kDinID), GDK_KEY_Home, GDK_SHIFT_MASK);
+  PressKey(Widget(kDinID), GDK_KEY_x, GDK_CONTROL_MASK);
+  DrainEvents();
+  EXPECT_EQ(ModelText(kDinID), "");
+  EXPECT_EQ(EntryText(kDinID), "");
+  gchar* cut = gtk_clipboard_wait_for_text(clipboard);
+  EXPECT_STREQ(cut, "12ab\xc3\xa9");
+  g_free(cut);
+}
+
+TEST_F(PaneViewTest, AViewOutlivingItsGtkWindowIsDestroyedCleanly) {
+  gtk_widget_destroy(window_);
+  window_ = nullptr;
+  DrainEvents();
+  view_.reset();
+  DrainEvents();
+  EXPECT_TRUE(IsControlEnabled(Control(kPrintModeID)));
+}
+
+}  // namespace
+}  // namespace pde::gtk

@@ -96,7 +96,8 @@ OSErr EmbedControl(ControlRef inControl, ControlRef inContainer) {
   if (!inControl || !inContainer) return paramErr;
   OSStatus injected = noErr;
   if (pde::TakeInjectedFailure("EmbedControl", &injected)) return static_cast<OSErr>(injected);
-  if (!inControl->parent) return paramErr;  // a window's root stays with its window
+  // A window's root stays with its window; nothing moves into or out of a disposed window.
+  if (!inControl->parent || inControl->target.dead || inContainer->target.dead) return paramErr;
   if (!inContainer->IsEmbedder() || inContainer->IsWithin(inControl)) {
     return errControlIsNotEmbedder;
   }

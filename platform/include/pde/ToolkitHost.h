@@ -64,10 +64,15 @@ OSStatus FocusControl(ControlRef control);
 // Focuses the field and sets its selection (clamped to the text).
 OSStatus SelectText(ControlRef control, SInt16 start, SInt16 end);
 // Sends one raw key-down (or key-repeat) event with the MacRoman byte charCode to the window's
-// focused control. Handlers see it first; if all decline, the field edits itself.
+// focused control. Handlers see it first; if all decline, the field edits itself. Returns the
+// status that ended the dispatch: a handler's status when one took the key, noErr when the
+// field acted on it, eventNotHandledErr when nothing did (return, enter, other control keys);
+// paramErr when nothing has the focus.
 OSStatus TypeKey(WindowRef window, unsigned char charCode, bool repeat = false,
                  UInt32 modifiers = 0);
-// Types each byte of macRomanBytes with TypeKey into control (focused first when needed).
+// Types each byte of macRomanBytes with TypeKey into control (focused first when needed); a tab
+// moves the focus and later bytes follow it. noErr once every key was delivered, whatever the
+// handlers did with it; otherwise the failure that stopped it.
 OSStatus TypeText(ControlRef control, std::string_view macRomanBytes);
 // Replaces the field's selection with text without key events: no filter sees it.
 OSStatus PasteText(ControlRef control, CFStringRef text);

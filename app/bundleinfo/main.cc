@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   CFStringRef identifier = CFBundleGetIdentifier(bundle.get());
-  pde::CFPtr<CFStringRef> text(CFBundleCopyLocalizedString(bundle.get(), key.get(), nullptr, nullptr));
+  pde::CFPtr<CFStringRef> text(
+      CFBundleCopyLocalizedString(bundle.get(), key.get(), nullptr, nullptr));
   std::printf("%s\n%s\n", identifier ? pde::ToUTF8(identifier).c_str() : "(no identifier)",
               pde::ToUTF8(text.get()).c_str());
   return 0;

@@ -15,8 +15,12 @@ struct CFOpaqueArray : pde::cf::ObjectBase {
 
 namespace pde::cf {
 
-const void* RetainTypeCallBack(CFAllocatorRef, const void* value) { return CFRetain(value); }
-void ReleaseTypeCallBack(CFAllocatorRef, const void* value) { CFRelease(value); }
+const void* RetainTypeCallBack(CFAllocatorRef, const void* value) {
+  return CFRetain(value);
+}
+void ReleaseTypeCallBack(CFAllocatorRef, const void* value) {
+  CFRelease(value);
+}
 
 std::u16string DescribeElement(const void* value, CFStringRef (*copyDescription)(const void*)) {
   if (copyDescription != nullptr && value != nullptr) {
@@ -104,15 +108,16 @@ CFOpaqueArray* MutableArray(CFMutableArrayRef ref, const char* function) {
 // Stores value at the end, retaining it; false when memory is exhausted.
 bool Append(CFOpaqueArray* array, const void* value) {
   array->values.reserve(array->values.size() + 1);  // may throw before anything is retained
-  if (array->callBacks.retain != nullptr) value = array->callBacks.retain(kCFAllocatorDefault, value);
+  if (array->callBacks.retain != nullptr)
+    value = array->callBacks.retain(kCFAllocatorDefault, value);
   array->values.push_back(value);
   return true;
 }
 
 }  // namespace
 
-const ClassRecord kArrayClass = {kArrayTypeID, "CFArray", FinalizeArray, EqualArrays, HashArray,
-                                 DescribeArray};
+const ClassRecord kArrayClass = {kArrayTypeID, "CFArray", FinalizeArray,
+                                 EqualArrays,  HashArray, DescribeArray};
 
 }  // namespace pde::cf
 
@@ -121,7 +126,9 @@ using namespace pde::cf;
 const CFArrayCallBacks kCFTypeArrayCallBacks = {0, RetainTypeCallBack, ReleaseTypeCallBack,
                                                 CFCopyDescription, CFEqual};
 
-CFTypeID CFArrayGetTypeID(void) { return kArrayTypeID; }
+CFTypeID CFArrayGetTypeID(void) {
+  return kArrayTypeID;
+}
 
 CFArrayRef CFArrayCreate(CFAllocatorRef, const void** values, CFIndex numValues,
                          const CFArrayCallBacks* callBacks) {

@@ -107,16 +107,20 @@ CFStringRef InfoString(const CFOpaqueBundle* bundle, CFStringRef key) {
 
 }  // namespace
 
-const ClassRecord kBundleClass = {kBundleTypeID, "CFBundle", FinalizeBundle, nullptr, nullptr,
-                                  DescribeBundle};
+const ClassRecord kBundleClass = {kBundleTypeID, "CFBundle", FinalizeBundle,
+                                  nullptr,       nullptr,    DescribeBundle};
 
-CFOpaqueBundle* BundleOf(CFTypeRef ref) { return AsMutable<CFOpaqueBundle>(ref, kBundleClass); }
+CFOpaqueBundle* BundleOf(CFTypeRef ref) {
+  return AsMutable<CFOpaqueBundle>(ref, kBundleClass);
+}
 
 }  // namespace pde::cf
 
 using namespace pde::cf;
 
-CFTypeID CFBundleGetTypeID(void) { return kBundleTypeID; }
+CFTypeID CFBundleGetTypeID(void) {
+  return kBundleTypeID;
+}
 
 CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {
   const std::string* path = PathOf(bundleURL);

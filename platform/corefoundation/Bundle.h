@@ -9,10 +9,10 @@
 #include "Runtime.h"
 
 struct CFOpaqueBundle : pde::cf::ObjectBase {
-  std::string path;                   // the bundle directory, canonical
-  pde::CFPtr<CFDictionaryRef> info;   // Contents/Info.plist
-  void* executable = nullptr;         // dlopen handle while loaded
-  bool factoriesRegistered = false;   // CFPlugInCreate has read its factories and types
+  std::string path;                  // the bundle directory, canonical
+  pde::CFPtr<CFDictionaryRef> info;  // Contents/Info.plist
+  void* executable = nullptr;        // dlopen handle while loaded
+  bool factoriesRegistered = false;  // CFPlugInCreate has read its factories and types
   std::mutex tablesMutex;
   std::map<std::string, pde::CFPtr<CFDictionaryRef>> tables;  // by file; null: unreadable
 };

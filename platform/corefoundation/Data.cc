@@ -12,7 +12,9 @@ struct CFOpaqueData : pde::cf::ObjectBase {
 namespace pde::cf {
 namespace {
 
-void FinalizeData(ObjectBase* object) { DeleteObject<CFOpaqueData>(object); }
+void FinalizeData(ObjectBase* object) {
+  DeleteObject<CFOpaqueData>(object);
+}
 
 bool EqualData(const ObjectBase* object, const ObjectBase* other) {
   return static_cast<const CFOpaqueData*>(object)->bytes ==
@@ -40,14 +42,16 @@ std::u16string DescribeData(const ObjectBase* object) {
 
 }  // namespace
 
-const ClassRecord kDataClass = {kDataTypeID, "CFData", FinalizeData, EqualData, HashData,
-                                DescribeData};
+const ClassRecord kDataClass = {kDataTypeID, "CFData", FinalizeData,
+                                EqualData,   HashData, DescribeData};
 
 }  // namespace pde::cf
 
 using namespace pde::cf;
 
-CFTypeID CFDataGetTypeID(void) { return kDataTypeID; }
+CFTypeID CFDataGetTypeID(void) {
+  return kDataTypeID;
+}
 
 CFDataRef CFDataCreate(CFAllocatorRef, const UInt8* bytes, CFIndex length) {
   if (length < 0 || (bytes == nullptr && length > 0)) return nullptr;

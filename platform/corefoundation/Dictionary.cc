@@ -1,4 +1,5 @@
-// Dictionary.cc: immutable and mutable dictionaries with key and value callbacks, in insertion order.
+// Dictionary.cc: immutable and mutable dictionaries with key and value callbacks, in insertion
+// order.
 #include <vector>
 
 #include "Collection.h"
@@ -156,7 +157,9 @@ const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {
 const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {
     0, RetainTypeCallBack, ReleaseTypeCallBack, CFCopyDescription, CFEqual};
 
-CFTypeID CFDictionaryGetTypeID(void) { return kDictionaryTypeID; }
+CFTypeID CFDictionaryGetTypeID(void) {
+  return kDictionaryTypeID;
+}
 
 CFDictionaryRef CFDictionaryCreate(CFAllocatorRef, const void** keys, const void** values,
                                    CFIndex numValues, const CFDictionaryKeyCallBacks* keyCallBacks,

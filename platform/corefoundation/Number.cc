@@ -53,8 +53,9 @@ CFNumberType CanonicalType(CFNumberType theType) {
 
 // The number as a double, and whether it is integral: for mixed comparisons and hashing.
 bool IsIntegral(const CFOpaqueNumber* number) {
-  return !number->isFloat || (std::isfinite(number->real) && std::trunc(number->real) == number->real &&
-                              std::fabs(number->real) < 9.2e18);
+  return !number->isFloat ||
+         (std::isfinite(number->real) && std::trunc(number->real) == number->real &&
+          std::fabs(number->real) < 9.2e18);
 }
 SInt64 IntegralValue(const CFOpaqueNumber* number) {
   return number->isFloat ? static_cast<SInt64>(number->real) : number->integer;
@@ -73,7 +74,9 @@ int Compare(const CFOpaqueNumber* first, const CFOpaqueNumber* second) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
-void FinalizeNumber(ObjectBase* object) { DeleteObject<CFOpaqueNumber>(object); }
+void FinalizeNumber(ObjectBase* object) {
+  DeleteObject<CFOpaqueNumber>(object);
+}
 
 bool EqualNumbers(const ObjectBase* object, const ObjectBase* other) {
   const auto* first = static_cast<const CFOpaqueNumber*>(object);
@@ -145,10 +148,10 @@ bool StoreTruncated(double value, void* out) {
 
 }  // namespace
 
-const ClassRecord kNumberClass = {kNumberTypeID, "CFNumber", FinalizeNumber, EqualNumbers,
-                                  HashNumber, DescribeNumber};
-const ClassRecord kBooleanClass = {kBooleanTypeID, "CFBoolean", FinalizeImmortal, EqualBooleans,
-                                   HashBoolean, DescribeBoolean};
+const ClassRecord kNumberClass = {kNumberTypeID, "CFNumber", FinalizeNumber,
+                                  EqualNumbers,  HashNumber, DescribeNumber};
+const ClassRecord kBooleanClass = {kBooleanTypeID, "CFBoolean", FinalizeImmortal,
+                                   EqualBooleans,  HashBoolean, DescribeBoolean};
 
 }  // namespace pde::cf
 
@@ -162,14 +165,18 @@ constinit CFOpaqueBoolean falseObject(&kBooleanClass, false);
 const CFBooleanRef kCFBooleanTrue = &trueObject;
 const CFBooleanRef kCFBooleanFalse = &falseObject;
 
-CFTypeID CFBooleanGetTypeID(void) { return kBooleanTypeID; }
+CFTypeID CFBooleanGetTypeID(void) {
+  return kBooleanTypeID;
+}
 
 Boolean CFBooleanGetValue(CFBooleanRef boolean) {
   const auto* object = As<CFOpaqueBoolean>(boolean, kBooleanClass);
   return object != nullptr && object->value;
 }
 
-CFTypeID CFNumberGetTypeID(void) { return kNumberTypeID; }
+CFTypeID CFNumberGetTypeID(void) {
+  return kNumberTypeID;
+}
 
 CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* valuePtr) {
   CFNumberType canonical = CanonicalType(theType);
@@ -178,16 +185,36 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* val
   if (number == nullptr) return nullptr;
   number->type = canonical;
   switch (theType) {
-    case kCFNumberSInt8Type: number->integer = *static_cast<const SInt8*>(valuePtr); break;
-    case kCFNumberCharType: number->integer = *static_cast<const signed char*>(valuePtr); break;
-    case kCFNumberSInt16Type: number->integer = *static_cast<const SInt16*>(valuePtr); break;
-    case kCFNumberShortType: number->integer = *static_cast<const short*>(valuePtr); break;
-    case kCFNumberSInt32Type: number->integer = *static_cast<const SInt32*>(valuePtr); break;
-    case kCFNumberIntType: number->integer = *static_cast<const int*>(valuePtr); break;
-    case kCFNumberSInt64Type: number->integer = *static_cast<const SInt64*>(valuePtr); break;
-    case kCFNumberLongType: number->integer = *static_cast<const long*>(valuePtr); break;
-    case kCFNumberLongLongType: number->integer = *static_cast<const long long*>(valuePtr); break;
-    case kCFNumberCFIndexType: number->integer = *static_cast<const CFIndex*>(valuePtr); break;
+    case kCFNumberSInt8Type:
+      number->integer = *static_cast<const SInt8*>(valuePtr);
+      break;
+    case kCFNumberCharType:
+      number->integer = *static_cast<const signed char*>(valuePtr);
+      break;
+    case kCFNumberSInt16Type:
+      number->integer = *static_cast<const SInt16*>(valuePtr);
+      break;
+    case kCFNumberShortType:
+      number->integer = *static_cast<const short*>(valuePtr);
+      break;
+    case kCFNumberSInt32Type:
+      number->integer = *static_cast<const SInt32*>(valuePtr);
+      break;
+    case kCFNumberIntType:
+      number->integer = *static_cast<const int*>(valuePtr);
+      break;
+    case kCFNumberSInt64Type:
+      number->integer = *static_cast<const SInt64*>(valuePtr);
+      break;
+    case kCFNumberLongType:
+      number->integer = *static_cast<const long*>(valuePtr);
+      break;
+    case kCFNumberLongLongType:
+      number->integer = *static_cast<const long long*>(valuePtr);
+      break;
+    case kCFNumberCFIndexType:
+      number->integer = *static_cast<const CFIndex*>(valuePtr);
+      break;
     case kCFNumberFloat32Type:
     case kCFNumberFloatType:
       number->isFloat = true, number->real = *static_cast<const float*>(valuePtr);
@@ -218,18 +245,22 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePt
   switch (theType) {
     case kCFNumberSInt8Type:
     case kCFNumberCharType:
-      return isFloat ? StoreTruncated<SInt8>(real, valuePtr) : StoreInteger<SInt8>(integer, valuePtr);
+      return isFloat ? StoreTruncated<SInt8>(real, valuePtr)
+                     : StoreInteger<SInt8>(integer, valuePtr);
     case kCFNumberSInt16Type:
     case kCFNumberShortType:
-      return isFloat ? StoreTruncated<SInt16>(real, valuePtr) : StoreInteger<SInt16>(integer, valuePtr);
+      return isFloat ? StoreTruncated<SInt16>(real, valuePtr)
+                     : StoreInteger<SInt16>(integer, valuePtr);
     case kCFNumberSInt32Type:
     case kCFNumberIntType:
-      return isFloat ? StoreTruncated<SInt32>(real, valuePtr) : StoreInteger<SInt32>(integer, valuePtr);
+      return isFloat ? StoreTruncated<SInt32>(real, valuePtr)
+                     : StoreInteger<SInt32>(integer, valuePtr);
     case kCFNumberSInt64Type:
     case kCFNumberLongType:
     case kCFNumberLongLongType:
     case kCFNumberCFIndexType:
-      return isFloat ? StoreTruncated<SInt64>(real, valuePtr) : StoreInteger<SInt64>(integer, valuePtr);
+      return isFloat ? StoreTruncated<SInt64>(real, valuePtr)
+                     : StoreInteger<SInt64>(integer, valuePtr);
     case kCFNumberFloat32Type:
     case kCFNumberFloatType: {
       double value = isFloat ? real : static_cast<double>(integer);

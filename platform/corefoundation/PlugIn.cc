@@ -49,7 +49,8 @@ bool HasLiveInstancesLocked(PlugInRegistry& registry, const CFOpaqueBundle* bund
 // The UUID key of a UUID string as the platform parses it; nothing for a non-string.
 std::optional<UUIDKey> ParseKey(CFTypeRef string) {
   if (TextOf(string) == nullptr) return std::nullopt;
-  CFPtr<CFUUIDRef> uuid(CFUUIDCreateFromString(kCFAllocatorDefault, static_cast<CFStringRef>(string)));
+  CFPtr<CFUUIDRef> uuid(
+      CFUUIDCreateFromString(kCFAllocatorDefault, static_cast<CFStringRef>(string)));
   if (!uuid) return std::nullopt;
   return KeyOf(uuid.get());
 }
@@ -116,7 +117,8 @@ bool ForgetFactoriesOf(const CFOpaqueBundle* bundle) {
   PlugInRegistry& registry = Registry();
   std::lock_guard lock(registry.mutex);
   bool instancesAlive = HasLiveInstancesLocked(registry, bundle);
-  std::erase_if(registry.factories, [&](const auto& entry) { return entry.second.bundle == bundle; });
+  std::erase_if(registry.factories,
+                [&](const auto& entry) { return entry.second.bundle == bundle; });
   return instancesAlive;
 }
 
@@ -139,7 +141,9 @@ CFPlugInRef CFPlugInCreate(CFAllocatorRef allocator, CFURLRef plugInURL) {
   return bundle;
 }
 
-CFBundleRef CFPlugInGetBundle(CFPlugInRef plugIn) { return BundleOf(plugIn) ? plugIn : nullptr; }
+CFBundleRef CFPlugInGetBundle(CFPlugInRef plugIn) {
+  return BundleOf(plugIn) ? plugIn : nullptr;
+}
 
 CFArrayRef CFPlugInFindFactoriesForPlugInTypeInPlugIn(CFUUIDRef typeUUID, CFPlugInRef plugIn) {
   const CFOpaqueBundle* bundle = BundleOf(plugIn);

@@ -63,9 +63,10 @@ class Converter {
         uint64_t length = 0;
         plist_get_data_val(node, &raw, &length);
         MallocPtr bytes(raw);
-        return Checked(CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bytes.get()),
-                                    static_cast<CFIndex>(length)),
-                       where, why);
+        return Checked(
+            CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bytes.get()),
+                         static_cast<CFIndex>(length)),
+            where, why);
       }
       case PLIST_DATE:
         *why = where + "dates are not supported";
@@ -154,11 +155,11 @@ class Converter {
     std::vector<const void*> keyRefs(keys.size());
     std::vector<const void*> valueRefs(keys.size());
     CFDictionaryGetKeysAndValues(dictionary, keyRefs.data(), valueRefs.data());
-    return Checked(CFDictionaryCreate(kCFAllocatorDefault, keyRefs.data(), valueRefs.data(),
-                                      static_cast<CFIndex>(keyRefs.size()),
-                                      &kCFTypeDictionaryKeyCallBacks,
-                                      &kCFTypeDictionaryValueCallBacks),
-                   where, why);
+    return Checked(
+        CFDictionaryCreate(kCFAllocatorDefault, keyRefs.data(), valueRefs.data(),
+                           static_cast<CFIndex>(keyRefs.size()), &kCFTypeDictionaryKeyCallBacks,
+                           &kCFTypeDictionaryValueCallBacks),
+        where, why);
   }
 
   CFOptionFlags mutability_;
@@ -216,14 +217,13 @@ CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlD
   const UInt8* bytes = CFDataGetBytePtr(xmlData);
   if (bytes == nullptr) return nullptr;
   std::string error;
-  CFPropertyListRef result = pde::cf::CreatePropertyList(
-      std::string_view(reinterpret_cast<const char*>(bytes),
-                       static_cast<size_t>(CFDataGetLength(xmlData))),
-      "property list", mutabilityOption, &error);
+  CFPropertyListRef result =
+      pde::cf::CreatePropertyList(std::string_view(reinterpret_cast<const char*>(bytes),
+                                                   static_cast<size_t>(CFDataGetLength(xmlData))),
+                                  "property list", mutabilityOption, &error);
   if (result == nullptr && errorString != nullptr) {
-    *errorString = pde::cf::NoThrow([&] {
-      return pde::cf::NewString(pde::cf::UTF8ToUTF16Lenient(error));
-    });
+    *errorString =
+        pde::cf::NoThrow([&] { return pde::cf::NewString(pde::cf::UTF8ToUTF16Lenient(error)); });
   }
   return result;
 }

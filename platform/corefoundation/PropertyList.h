@@ -1,4 +1,5 @@
-// PropertyList.h: the property-list reader shared by the property-list calls and bundles (internal).
+// PropertyList.h: the property-list reader shared by the property-list calls and bundles
+// (internal).
 #pragma once
 
 #include <string>

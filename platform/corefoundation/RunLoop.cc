@@ -91,7 +91,8 @@ void FinalizeImmortal(ObjectBase*) {}
 std::u16string DescribeTimer(const ObjectBase* object) {
   const auto* timer = static_cast<const CFOpaqueRunLoopTimer*>(object);
   char text[128];
-  std::snprintf(text, sizeof text, "<CFRunLoopTimer %p> {valid = %s, interval = %g, next fire = %.3f}",
+  std::snprintf(text, sizeof text,
+                "<CFRunLoopTimer %p> {valid = %s, interval = %g, next fire = %.3f}",
                 static_cast<const void*>(timer), timer->valid ? "Yes" : "No", timer->interval,
                 timer->nextFire);
   return ASCIIToUTF16(text);
@@ -106,7 +107,9 @@ std::u16string DescribeRunLoop(const ObjectBase* object) {
 CFOpaqueRunLoopTimer* TimerOf(CFRunLoopTimerRef ref) {
   return AsMutable<CFOpaqueRunLoopTimer>(ref, kRunLoopTimerClass);
 }
-CFOpaqueRunLoop* LoopOf(CFRunLoopRef ref) { return AsMutable<CFOpaqueRunLoop>(ref, kRunLoopClass); }
+CFOpaqueRunLoop* LoopOf(CFRunLoopRef ref) {
+  return AsMutable<CFOpaqueRunLoop>(ref, kRunLoopClass);
+}
 
 // The next date after a firing: one interval on, with the firings missed until now merged.
 CFAbsoluteTime NextFireDate(const CFOpaqueRunLoopTimer* timer, CFAbsoluteTime now) {
@@ -163,14 +166,16 @@ SInt32 Run(CFOpaqueRunLoop* loop, const std::u16string& mode, CFTimeInterval sec
   }
 }
 
-bool IsCommonModes(CFStringRef mode) { return CFEqual(mode, kCFRunLoopCommonModes); }
+bool IsCommonModes(CFStringRef mode) {
+  return CFEqual(mode, kCFRunLoopCommonModes);
+}
 
 }  // namespace
 
-const ClassRecord kRunLoopClass = {kRunLoopTypeID, "CFRunLoop", FinalizeImmortal, nullptr, nullptr,
-                                   DescribeRunLoop};
-const ClassRecord kRunLoopTimerClass = {kRunLoopTimerTypeID, "CFRunLoopTimer", FinalizeTimer,
-                                        nullptr, nullptr, DescribeTimer};
+const ClassRecord kRunLoopClass = {kRunLoopTypeID, "CFRunLoop", FinalizeImmortal,
+                                   nullptr,        nullptr,     DescribeRunLoop};
+const ClassRecord kRunLoopTimerClass = {
+    kRunLoopTimerTypeID, "CFRunLoopTimer", FinalizeTimer, nullptr, nullptr, DescribeTimer};
 
 }  // namespace pde::cf
 
@@ -183,8 +188,12 @@ CFAbsoluteTime CFAbsoluteTimeGetCurrent(void) {
          static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-CFTypeID CFRunLoopGetTypeID(void) { return kRunLoopTypeID; }
-CFTypeID CFRunLoopTimerGetTypeID(void) { return kRunLoopTimerTypeID; }
+CFTypeID CFRunLoopGetTypeID(void) {
+  return kRunLoopTypeID;
+}
+CFTypeID CFRunLoopTimerGetTypeID(void) {
+  return kRunLoopTimerTypeID;
+}
 
 CFRunLoopRef CFRunLoopGetCurrent(void) {
   // One loop per thread, immortal: it lives as long as the process (timers included).
@@ -312,6 +321,8 @@ Boolean CFRunLoopTimerIsValid(CFRunLoopTimerRef timer) {
 
 namespace pde {
 
-void RunLoopRunOnePass() { CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false); }
+void RunLoopRunOnePass() {
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
+}
 
 }  // namespace pde

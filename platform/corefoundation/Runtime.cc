@@ -17,15 +17,21 @@ constexpr CFIndex kImmortalRetainCount = std::numeric_limits<CFIndex>::max();
 
 void FinalizeImmortal(ObjectBase*) {}
 
-std::u16string DescribeAllocator(const ObjectBase*) { return u"<CFAllocator default>"; }
+std::u16string DescribeAllocator(const ObjectBase*) {
+  return u"<CFAllocator default>";
+}
 
 }  // namespace
 
-const ClassRecord kAllocatorClass = {kAllocatorTypeID, "CFAllocator", FinalizeImmortal, nullptr,
-                                     nullptr, DescribeAllocator};
+const ClassRecord kAllocatorClass = {kAllocatorTypeID, "CFAllocator", FinalizeImmortal,
+                                     nullptr,          nullptr,       DescribeAllocator};
 
-void CountNewObject() { liveObjects.fetch_add(1, std::memory_order_relaxed); }
-void CountFreedObject() { liveObjects.fetch_sub(1, std::memory_order_relaxed); }
+void CountNewObject() {
+  liveObjects.fetch_add(1, std::memory_order_relaxed);
+}
+void CountFreedObject() {
+  liveObjects.fetch_sub(1, std::memory_order_relaxed);
+}
 
 const ObjectBase* CheckedObject(CFTypeRef ref, const char* caller) {
   if (ref == nullptr) return nullptr;
@@ -67,10 +73,11 @@ namespace {
 constinit ObjectBase systemAllocator(&pde::cf::kAllocatorClass, true);
 }  // namespace
 
-const CFAllocatorRef kCFAllocatorSystemDefault =
-    reinterpret_cast<CFAllocatorRef>(&systemAllocator);
+const CFAllocatorRef kCFAllocatorSystemDefault = reinterpret_cast<CFAllocatorRef>(&systemAllocator);
 
-CFAllocatorRef CFAllocatorGetDefault(void) { return kCFAllocatorSystemDefault; }
+CFAllocatorRef CFAllocatorGetDefault(void) {
+  return kCFAllocatorSystemDefault;
+}
 
 CFTypeRef CFRetain(CFTypeRef cf) {
   const ObjectBase* object = CheckedObject(cf, "CFRetain");
@@ -146,6 +153,8 @@ void CFShow(CFTypeRef obj) {
 
 namespace pde {
 
-long LiveObjectCount() { return cf::liveObjects.load(std::memory_order_relaxed); }
+long LiveObjectCount() {
+  return cf::liveObjects.load(std::memory_order_relaxed);
+}
 
 }  // namespace pde

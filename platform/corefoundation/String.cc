@@ -16,7 +16,9 @@ using pde::cf::kStringClass;
 namespace pde::cf {
 namespace {
 
-void FinalizeString(ObjectBase* object) { DeleteObject<CFOpaqueString>(object); }
+void FinalizeString(ObjectBase* object) {
+  DeleteObject<CFOpaqueString>(object);
+}
 
 bool EqualStrings(const ObjectBase* object, const ObjectBase* other) {
   return static_cast<const CFOpaqueString*>(object)->text ==
@@ -113,8 +115,8 @@ void AppendCut(CFOpaqueString* string, std::u16string_view text) {
 
 }  // namespace
 
-const ClassRecord kStringClass = {kStringTypeID, "CFString", FinalizeString, EqualStrings,
-                                  HashString, DescribeString};
+const ClassRecord kStringClass = {kStringTypeID, "CFString", FinalizeString,
+                                  EqualStrings,  HashString, DescribeString};
 
 CFStringRef NewString(std::u16string text) {
   return NewStringObject(std::move(text), false, 0);
@@ -129,7 +131,9 @@ const std::u16string* TextOf(CFTypeRef ref) {
 
 using namespace pde::cf;
 
-CFTypeID CFStringGetTypeID(void) { return kStringTypeID; }
+CFTypeID CFStringGetTypeID(void) {
+  return kStringTypeID;
+}
 
 CFStringRef CFStringMakeConstantString(const char* cStr) {
   if (cStr == nullptr) return nullptr;
@@ -139,8 +143,8 @@ CFStringRef CFStringMakeConstantString(const char* cStr) {
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
   if (numChars < 0 || (chars == nullptr && numChars > 0)) return nullptr;
   return NoThrow([&] {
-    return NewString(std::u16string(reinterpret_cast<const char16_t*>(chars),
-                                    static_cast<size_t>(numChars)));
+    return NewString(
+        std::u16string(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars)));
   });
 }
 
@@ -160,7 +164,8 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex 
                                     CFStringEncoding encoding, Boolean isExternalRepresentation) {
   if (numBytes < 0 || (bytes == nullptr && numBytes > 0)) return nullptr;
   std::string_view view(reinterpret_cast<const char*>(bytes), static_cast<size_t>(numBytes));
-  if (isExternalRepresentation && encoding == kCFStringEncodingUTF8 && view.starts_with("\xEF\xBB\xBF")) {
+  if (isExternalRepresentation && encoding == kCFStringEncodingUTF8 &&
+      view.starts_with("\xEF\xBB\xBF")) {
     view.remove_prefix(3);
   }
   return NoThrow([&] { return NewStringOrNull(Decode(view, encoding, isExternalRepresentation)); });

@@ -51,7 +51,8 @@ std::string PrintSigned(const Conversion& c, va_list* args) {
   if (c.length == "ll" || c.length == "q") {
     return PrintC(CFormatOf(c, "ll", type), va_arg(*args, long long));
   }
-  if (c.length == "z" || c.length == "t") return PrintC(CFormatOf(c, "t", type), va_arg(*args, ptrdiff_t));
+  if (c.length == "z" || c.length == "t")
+    return PrintC(CFormatOf(c, "t", type), va_arg(*args, ptrdiff_t));
   if (c.length == "j") return PrintC(CFormatOf(c, "j", type), va_arg(*args, intmax_t));
   return PrintC(CFormatOf(c, c.length, type), va_arg(*args, int));  // "", "h", "hh"
 }
@@ -62,7 +63,8 @@ std::string PrintUnsigned(const Conversion& c, va_list* args) {
   if (c.length == "ll" || c.length == "q") {
     return PrintC(CFormatOf(c, "ll", type), va_arg(*args, unsigned long long));
   }
-  if (c.length == "z" || c.length == "t") return PrintC(CFormatOf(c, "z", type), va_arg(*args, size_t));
+  if (c.length == "z" || c.length == "t")
+    return PrintC(CFormatOf(c, "z", type), va_arg(*args, size_t));
   if (c.length == "j") return PrintC(CFormatOf(c, "j", type), va_arg(*args, uintmax_t));
   return PrintC(CFormatOf(c, c.length, type), va_arg(*args, unsigned int));
 }
@@ -120,7 +122,9 @@ std::optional<std::u16string> Convert(const Conversion& c, va_list* args) {
   }
 }
 
-bool IsDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
+bool IsDigit(char16_t unit) {
+  return unit >= u'0' && unit <= u'9';
+}
 
 int ReadNumber(std::u16string_view format, size_t* index) {
   int number = 0;
@@ -134,8 +138,8 @@ int ReadNumber(std::u16string_view format, size_t* index) {
 std::optional<Conversion> ParseConversion(std::u16string_view format, size_t* index,
                                           va_list* args) {
   Conversion c;
-  while (*index < format.size() && std::u16string_view(u"-+ #0'").find(format[*index]) !=
-                                        std::u16string_view::npos) {
+  while (*index < format.size() &&
+         std::u16string_view(u"-+ #0'").find(format[*index]) != std::u16string_view::npos) {
     c.flags.push_back(static_cast<char>(format[(*index)++]));
   }
   if (*index < format.size() && format[*index] == u'*') {
@@ -193,7 +197,8 @@ CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef forma
                                      CFStringRef format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  CFStringRef result = CFStringCreateWithFormatAndArguments(alloc, formatOptions, format, arguments);
+  CFStringRef result =
+      CFStringCreateWithFormatAndArguments(alloc, formatOptions, format, arguments);
   va_end(arguments);
   return result;
 }

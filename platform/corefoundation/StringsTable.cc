@@ -76,8 +76,8 @@ class StringsParser {
 
   static bool IsUnquotedCharacter(char16_t unit) {
     return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') ||
-           (unit >= u'0' && unit <= u'9') || std::u16string_view(u"_$+/:.-").find(unit) !=
-                                                 std::u16string_view::npos;
+           (unit >= u'0' && unit <= u'9') ||
+           std::u16string_view(u"_$+/:.-").find(unit) != std::u16string_view::npos;
   }
 
   static int HexValue(char16_t unit) {
@@ -106,9 +106,15 @@ class StringsParser {
       if (AtEnd()) return ParseError{startLine, "unterminated string"};
       char16_t escaped = Next();
       switch (escaped) {
-        case u'n': out->push_back(u'\n'); break;
-        case u't': out->push_back(u'\t'); break;
-        case u'r': out->push_back(u'\r'); break;
+        case u'n':
+          out->push_back(u'\n');
+          break;
+        case u't':
+          out->push_back(u'\t');
+          break;
+        case u'r':
+          out->push_back(u'\r');
+          break;
         case u'U':
         case u'u': {
           char16_t value = 0;

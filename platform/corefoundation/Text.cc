@@ -6,8 +6,12 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char32_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 void AppendUTF16(std::u16string& out, char32_t scalar) {
   if (scalar < 0x10000) {
@@ -129,7 +133,9 @@ std::u16string UTF8ToUTF16Lenient(std::string_view utf8) {
   return out;
 }
 
-std::u16string ASCIIToUTF16(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string ASCIIToUTF16(std::string_view ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 std::optional<std::u16string> Decode(std::string_view bytes, CFStringEncoding encoding,
                                      bool unmarkedBigEndian) {
@@ -151,7 +157,8 @@ std::optional<std::u16string> Decode(std::string_view bytes, CFStringEncoding en
       return text;
     case kCFStringEncodingMacRoman:
       for (char byte : bytes) {
-        text.push_back(static_cast<char16_t>(UnicodeForMacRomanByte(static_cast<unsigned char>(byte))));
+        text.push_back(
+            static_cast<char16_t>(UnicodeForMacRomanByte(static_cast<unsigned char>(byte))));
       }
       return text;
     default:

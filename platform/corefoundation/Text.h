@@ -1,4 +1,5 @@
-// Text.h: conversions between UTF-16 text and the byte encodings the string calls accept (internal).
+// Text.h: conversions between UTF-16 text and the byte encodings the string calls accept
+// (internal).
 #pragma once
 
 #include <optional>

@@ -15,7 +15,9 @@ struct CFOpaqueURL : pde::cf::ObjectBase {
 namespace pde::cf {
 namespace {
 
-void FinalizeURL(ObjectBase* object) { DeleteObject<CFOpaqueURL>(object); }
+void FinalizeURL(ObjectBase* object) {
+  DeleteObject<CFOpaqueURL>(object);
+}
 
 bool EqualURLs(const ObjectBase* object, const ObjectBase* other) {
   const auto* first = static_cast<const CFOpaqueURL*>(object);
@@ -64,7 +66,9 @@ const std::string* PathOf(CFURLRef ref) {
 
 using namespace pde::cf;
 
-CFTypeID CFURLGetTypeID(void) { return kURLTypeID; }
+CFTypeID CFURLGetTypeID(void) {
+  return kURLTypeID;
+}
 
 CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8* buffer,
                                                  CFIndex bufLen, Boolean isDirectory) {

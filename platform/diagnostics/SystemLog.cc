@@ -63,7 +63,7 @@ void ClearLoggedMessages() {
 }  // namespace pde
 
 extern "C" __attribute__((visibility("default"))) void syslog(int priority, const char* format,
-                                                               ...) {
+                                                              ...) {
   if (format == nullptr) return;
   va_list arguments;
   va_start(arguments, format);

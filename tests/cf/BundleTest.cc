@@ -14,8 +14,9 @@ const std::string kSample = PDE_CF_SAMPLE_BUNDLE;
 const std::string kData = PDE_CF_TEST_DATA;
 
 CFPtr<CFURLRef> URLOf(const std::string& path) {
-  return CFPtr<CFURLRef>(CFURLCreateFromFileSystemRepresentation(
-      nullptr, reinterpret_cast<const UInt8*>(path.data()), static_cast<CFIndex>(path.size()), true));
+  return CFPtr<CFURLRef>(
+      CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path.data()),
+                                              static_cast<CFIndex>(path.size()), true));
 }
 
 CFPtr<CFUUIDRef> UUID(const char* text) {

@@ -10,7 +10,9 @@ namespace {
 
 using pde::CFPtr;
 
-CFPtr<CFStringRef> Text(const char* text) { return pde::MakeString(text); }
+CFPtr<CFStringRef> Text(const char* text) {
+  return pde::MakeString(text);
+}
 
 CFPtr<CFMutableDictionaryRef> TypeDictionary() {
   return CFPtr<CFMutableDictionaryRef>(CFDictionaryCreateMutable(
@@ -84,7 +86,7 @@ TEST(Dictionary, SetValueRetainsTheNewValueAndReleasesTheOneItReplaces) {
   EXPECT_EQ(CFDictionaryGetCount(dictionary.get()), 1);
   EXPECT_EQ(CFGetRetainCount(normal.get()), 1);
   EXPECT_EQ(CFGetRetainCount(proof.get()), 2);
-  EXPECT_EQ(CFGetRetainCount(key.get()), 2);  // the first key stays
+  EXPECT_EQ(CFGetRetainCount(key.get()), 2);                       // the first key stays
   CFDictionarySetValue(dictionary.get(), key.get(), proof.get());  // the same value again
   EXPECT_EQ(CFGetRetainCount(proof.get()), 2);
   EXPECT_EQ(CFDictionaryGetValue(dictionary.get(), CFSTR("PrintMode")), proof.get());

@@ -19,23 +19,28 @@ void ExpectAllTypes(CFPropertyListRef list) {
   ASSERT_EQ(CFGetTypeID(list), CFDictionaryGetTypeID());
   auto dictionary = static_cast<CFDictionaryRef>(list);
   EXPECT_EQ(CFDictionaryGetCount(dictionary), 8);
-  EXPECT_EQ(pde::ToUTF8(static_cast<CFStringRef>(CFDictionaryGetValue(dictionary, CFSTR("String")))),
-            "Grüße");
+  EXPECT_EQ(
+      pde::ToUTF8(static_cast<CFStringRef>(CFDictionaryGetValue(dictionary, CFSTR("String")))),
+      "Grüße");
   SInt64 integer = 0;
-  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Integer"))),
-                               kCFNumberSInt64Type, &integer));
+  EXPECT_TRUE(
+      CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Integer"))),
+                       kCFNumberSInt64Type, &integer));
   EXPECT_EQ(integer, -42);
-  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Large"))),
-                               kCFNumberSInt64Type, &integer));
+  EXPECT_TRUE(
+      CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Large"))),
+                       kCFNumberSInt64Type, &integer));
   EXPECT_EQ(integer, 4294967296);
   double real = 0;
-  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Real"))),
-                               kCFNumberDoubleType, &real));
+  EXPECT_TRUE(
+      CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("Real"))),
+                       kCFNumberDoubleType, &real));
   EXPECT_EQ(real, 2.5);
   EXPECT_EQ(CFDictionaryGetValue(dictionary, CFSTR("True")), kCFBooleanTrue);
   EXPECT_EQ(CFDictionaryGetValue(dictionary, CFSTR("False")), kCFBooleanFalse);
   EXPECT_EQ(Describe(CFDictionaryGetValue(dictionary, CFSTR("Data"))), "<000102ff>");
-  EXPECT_EQ(Describe(CFDictionaryGetValue(dictionary, CFSTR("Array"))), "(\n    one,\n    2,\n    {}\n)");
+  EXPECT_EQ(Describe(CFDictionaryGetValue(dictionary, CFSTR("Array"))),
+            "(\n    one,\n    2,\n    {}\n)");
 }
 
 TEST(PropertyList, ReadsEveryValueTypeFromXMLAndBinary) {
@@ -51,7 +56,9 @@ TEST(PropertyList, ReadsEveryValueTypeFromXMLAndBinary) {
 TEST(PropertyList, MalformedInputNamesTheFileAndLeaksNothing) {
   std::string error;
   EXPECT_FALSE(pde::ReadPropertyListFile(kData + "Truncated.plist", &error));
-  EXPECT_EQ(error, kData + "Truncated.plist: malformed property list (neither well-formed XML nor binary)");
+  EXPECT_EQ(
+      error,
+      kData + "Truncated.plist: malformed property list (neither well-formed XML nor binary)");
   EXPECT_FALSE(pde::ReadPropertyListFile(kData + "Date.plist", &error));
   EXPECT_EQ(error, kData + "Date.plist: key Outer: [1]: dates are not supported");
   EXPECT_FALSE(pde::ReadPropertyListFile(kData + "Missing.plist", &error));
@@ -80,7 +87,8 @@ TEST(PropertyList, AnAllocationFailurePartWayLeaksNothing) {
 }
 
 TEST(PropertyList, CreateFromXMLDataHonoursMutabilityAndReportsErrors) {
-  const char xml[] = "<plist><dict><key>Modes</key><array><string>Normal</string></array></dict></plist>";
+  const char xml[] =
+      "<plist><dict><key>Modes</key><array><string>Normal</string></array></dict></plist>";
   CFPtr<CFDataRef> data(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(xml), sizeof xml - 1));
   CFStringRef error = nullptr;
   CFPtr<CFPropertyListRef> fixed(
@@ -95,11 +103,14 @@ TEST(PropertyList, CreateFromXMLDataHonoursMutabilityAndReportsErrors) {
       nullptr, data.get(), kCFPropertyListMutableContainersAndLeaves, nullptr));
   auto dictionary = static_cast<CFMutableDictionaryRef>(const_cast<void*>(editable.get()));
   CFDictionarySetValue(dictionary, CFSTR("x"), CFSTR("y"));
-  auto modes = static_cast<CFMutableArrayRef>(const_cast<void*>(CFDictionaryGetValue(dictionary, CFSTR("Modes"))));
+  auto modes = static_cast<CFMutableArrayRef>(
+      const_cast<void*>(CFDictionaryGetValue(dictionary, CFSTR("Modes"))));
   CFArrayAppendValue(modes, CFSTR("Proof"));
-  CFStringAppend(static_cast<CFMutableStringRef>(const_cast<void*>(CFArrayGetValueAtIndex(modes, 0))),
-                 CFSTR("!"));
-  EXPECT_EQ(Describe(dictionary), "{\n    Modes = (\n        Normal!,\n        Proof\n    );\n    x = y;\n}");
+  CFStringAppend(
+      static_cast<CFMutableStringRef>(const_cast<void*>(CFArrayGetValueAtIndex(modes, 0))),
+      CFSTR("!"));
+  EXPECT_EQ(Describe(dictionary),
+            "{\n    Modes = (\n        Normal!,\n        Proof\n    );\n    x = y;\n}");
 
   CFPtr<CFDataRef> bad(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>("<plist>"), 7));
   EXPECT_EQ(CFPropertyListCreateFromXMLData(nullptr, bad.get(), 0, &error), nullptr);

@@ -38,7 +38,9 @@ CFPtr<CFRunLoopTimerRef> MakeTimer(Firings* firings, CFAbsoluteTime fireDate,
       CFRunLoopTimerCreate(kCFAllocatorDefault, fireDate, interval, 0, 0, CountFiring, &context));
 }
 
-SInt32 OnePass() { return CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, true); }
+SInt32 OnePass() {
+  return CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, true);
+}
 
 TEST(RunLoop, ARepeatingTimerReArmedToNowFiresOnTheNextPassAndStays) {
   Firings firings;
@@ -154,13 +156,14 @@ const void* RetainInfo(const void* info) {
   ++static_cast<InfoOwnership*>(const_cast<void*>(info))->retains;
   return info;
 }
-void ReleaseInfo(const void* info) { ++static_cast<InfoOwnership*>(const_cast<void*>(info))->releases; }
+void ReleaseInfo(const void* info) {
+  ++static_cast<InfoOwnership*>(const_cast<void*>(info))->releases;
+}
 
 TEST(RunLoop, TheContextInfoIsRetainedOnceAndReleasedOnce) {
   InfoOwnership ownership;
   CFRunLoopTimerContext context = {0, &ownership, RetainInfo, ReleaseInfo, nullptr};
-  CFRunLoopTimerRef timer =
-      CFRunLoopTimerCreate(nullptr, 0, kFarAway, 0, 0, nullptr, &context);
+  CFRunLoopTimerRef timer = CFRunLoopTimerCreate(nullptr, 0, kFarAway, 0, 0, nullptr, &context);
   EXPECT_EQ(ownership.retains, 1);
   CFRunLoopTimerInvalidate(timer);
   EXPECT_EQ(ownership.releases, 1);

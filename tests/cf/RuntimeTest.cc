@@ -30,7 +30,7 @@ TEST(Runtime, ConstantsAreImmortalUniquedAndNotCounted) {
   std::strcpy(buffer, "DINDigit");
   CFStringRef constant = CFSTR("DINDigit");
   EXPECT_EQ(CFStringMakeConstantString(buffer), constant);  // same text, other address
-  std::strcpy(buffer, "DCDigit");  // the same address with another text
+  std::strcpy(buffer, "DCDigit");                           // the same address with another text
   EXPECT_EQ(CFStringMakeConstantString(buffer), CFSTR("DCDigit"));
   EXPECT_NE(CFSTR("DCDigit"), constant);
   EXPECT_GT(CFGetRetainCount(constant), 1L << 40);

@@ -37,8 +37,14 @@ TEST(MacRoman, EveryByteMapsByThePlatformTableAndBack) {
     }
   }
   const std::array<std::pair<unsigned char, char32_t>, 8> landmarks = {{
-      {0x80, 0x00C4}, {0x8E, 0x00E9}, {0xA5, 0x2022}, {0xBD, 0x03A9},
-      {0xCA, 0x00A0}, {0xDB, 0x20AC}, {0xF0, 0xF8FF}, {0xFF, 0x02C7},
+      {0x80, 0x00C4},
+      {0x8E, 0x00E9},
+      {0xA5, 0x2022},
+      {0xBD, 0x03A9},
+      {0xCA, 0x00A0},
+      {0xDB, 0x20AC},
+      {0xF0, 0xF8FF},
+      {0xFF, 0x02C7},
   }};
   for (auto [byte, character] : landmarks) {
     EXPECT_EQ(pde::UnicodeForMacRomanByte(byte), character) << "byte " << int{byte};
@@ -56,7 +62,8 @@ TEST(MacRoman, AllHighBytesRoundTripThroughACString) {
   char buffer[256];
   ASSERT_TRUE(CFStringGetCString(string.get(), buffer, sizeof buffer, kCFStringEncodingMacRoman));
   EXPECT_EQ(std::string(buffer), bytes);
-  EXPECT_FALSE(CFStringGetCString(string.get(), buffer, 255, kCFStringEncodingMacRoman));  // no room
+  EXPECT_FALSE(
+      CFStringGetCString(string.get(), buffer, 255, kCFStringEncodingMacRoman));  // no room
 }
 
 TEST(String, PascalStringHonoursItsLengthByteAndKeepsNulBytes) {
@@ -81,7 +88,7 @@ TEST(String, CompareWithoutOptionsIsALiteralCodeUnitComparison) {
       {u"Proof ", u"Proof", kCFCompareGreaterThan},  // a prefix sorts first
       {u"Proof", u"Proof ", kCFCompareLessThan},
       {u"", u"Hold", kCFCompareLessThan},
-      {u"\u00E9", u"e\u0301", kCFCompareGreaterThan},  // no normalisation
+      {u"\u00E9", u"e\u0301", kCFCompareGreaterThan},     // no normalisation
       {u"\uFFFF", u"\U00010000", kCFCompareGreaterThan},  // units, not code points
       {u"True", u"False", kCFCompareGreaterThan},
   };
@@ -109,8 +116,8 @@ TEST(StringFormat, ObjectsAndPrintfConversions) {
   EXPECT_EQ(format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("[%@|%@|%@]"), number.get(),
                                             kCFBooleanTrue, nullptr)),
             "[3|true|(null)]");
-  EXPECT_EQ(format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%5d|%-5d|%05d|%+d|%i"), 42,
-                                            42, 42, 42, -7)),
+  EXPECT_EQ(format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%5d|%-5d|%05d|%+d|%i"), 42, 42,
+                                            42, 42, -7)),
             "   42|42   |00042|+42|-7");
   EXPECT_EQ(format(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%u %x %X %#x %o"), 4000000000u,
                                             255u, 255u, 255u, 8u)),
@@ -136,8 +143,7 @@ TEST(StringFormat, ObjectsAndPrintfConversions) {
 
 TEST(StringFormat, ObjectTextKeepsCharactersOutsideASCII) {
   CFPtr<CFStringRef> text = FromUTF16(u"\u00E9\U0001F600\xD800");  // unpaired surrogate kept
-  CFPtr<CFStringRef> result(
-      CFStringCreateWithFormat(nullptr, nullptr, CFSTR("<%@>"), text.get()));
+  CFPtr<CFStringRef> result(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("<%@>"), text.get()));
   EXPECT_EQ(TextOf(result.get()), u"<\u00E9\U0001F600\xD800>");
   EXPECT_EQ(pde::ToUTF8(result.get()), "<\u00E9\U0001F600\uFFFD>");
 }
@@ -173,7 +179,8 @@ TEST(String, EncodingsRefuseBytesAndCharactersTheyCannotHold) {
   EXPECT_EQ(CFStringCreateWithCString(nullptr, "\xC3\x28", kCFStringEncodingUTF8), nullptr);
   EXPECT_EQ(CFStringCreateWithCString(nullptr, "caf\xE9", kCFStringEncodingASCII), nullptr);
   EXPECT_EQ(CFStringCreateWithCString(nullptr, "x", 0x7777), nullptr);
-  CFPtr<CFStringRef> latin(CFStringCreateWithCString(nullptr, "caf\xE9", kCFStringEncodingISOLatin1));
+  CFPtr<CFStringRef> latin(
+      CFStringCreateWithCString(nullptr, "caf\xE9", kCFStringEncodingISOLatin1));
   EXPECT_EQ(TextOf(latin.get()), u"caf\u00E9");
   char buffer[8];
   EXPECT_FALSE(CFStringGetCString(latin.get(), buffer, sizeof buffer, kCFStringEncodingASCII));

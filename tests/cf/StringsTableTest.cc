@@ -8,7 +8,8 @@ namespace {
 using pde::CFPtr;
 
 std::string Value(CFDictionaryRef table, const char* key) {
-  return pde::ToUTF8(static_cast<CFStringRef>(CFDictionaryGetValue(table, pde::MakeString(key).get())));
+  return pde::ToUTF8(
+      static_cast<CFStringRef>(CFDictionaryGetValue(table, pde::MakeString(key).get())));
 }
 
 std::string ErrorOf(std::string_view bytes) {
@@ -52,9 +53,9 @@ TEST(StringsTable, EntriesCommentsAndEscapes) {
 TEST(StringsTable, UTF8AndUTF16WithByteOrderMarks) {
   std::u16string text = u"\"BLANKPAGES\" = \"Leerseiten \u00FCberspringen\";\n";
   std::string error;
-  for (const std::string& bytes :
-       {UTF16(text, true), UTF16(text, false),
-        std::string("\xEF\xBB\xBF\"BLANKPAGES\" = \"Leerseiten \xC3\xBC" "berspringen\";")}) {
+  for (const std::string& bytes : {UTF16(text, true), UTF16(text, false),
+                                   std::string("\xEF\xBB\xBF\"BLANKPAGES\" = \"Leerseiten \xC3\xBC"
+                                               "berspringen\";")}) {
     CFPtr<CFDictionaryRef> table = pde::ParseStringsTable(bytes, "T.strings", &error);
     ASSERT_TRUE(table) << error;
     EXPECT_EQ(Value(table.get(), "BLANKPAGES"), "Leerseiten \u00FCberspringen");
@@ -64,7 +65,8 @@ TEST(StringsTable, UTF8AndUTF16WithByteOrderMarks) {
 TEST(StringsTable, ErrorsNameTheFileAndLine) {
   EXPECT_EQ(ErrorOf("\"A\" = \"1\";\n\"B\" = \"2\"\n\"C\" = \"3\";"),
             "T.strings:3: expected ';' after the entry");
-  EXPECT_EQ(ErrorOf("\"A\" = \"1\";\n\n\"B\" = \"never\nclosed;"), "T.strings:3: unterminated string");
+  EXPECT_EQ(ErrorOf("\"A\" = \"1\";\n\n\"B\" = \"never\nclosed;"),
+            "T.strings:3: unterminated string");
   EXPECT_EQ(ErrorOf("\"A\" = \"1\";\n/* open\n"), "T.strings:2: unterminated comment");
   EXPECT_EQ(ErrorOf("\"A\" = ;"), "T.strings:1: expected a value after '='");
   EXPECT_EQ(ErrorOf("\n= \"x\";"), "T.strings:2: expected a key");

@@ -47,7 +47,7 @@ TEST(UUID, LenientParsing) {
       {"BDB091F4xE57Fx11D3xB5CCx0050E4603277",  // any one separator character
        {0xBD, 0xB0, 0x91, 0xF4, 0xE5, 0x7F, 0x11, 0xD3, 0xB5, 0xCC, 0x00, 0x50, 0xE4, 0x60, 0x32,
         0x77}},
-      {"5C34", {0x5C, 0x34}},  // missing bytes stay 0
+      {"5C34", {0x5C, 0x34}},                  // missing bytes stay 0
       {"0G34A7A0", {0x00, 0x34, 0xA7, 0xA0}},  // a pair with a non-hex character gives 0
       {"  ", {}},
   };
@@ -62,8 +62,8 @@ TEST(UUID, LenientParsing) {
 
 TEST(UUID, EqualBytesAreOneObjectUntilTheLastReleaseAndEqualComparesBytes) {
   long before = pde::LiveObjectCount();
-  CFUUIDRef first = CFUUIDCreateWithBytes(nullptr, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14,
-                                          15, 16);
+  CFUUIDRef first =
+      CFUUIDCreateWithBytes(nullptr, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
   CFUUIDBytes raw = CFUUIDGetUUIDBytes(first);
   CFUUIDRef second = CFUUIDCreateFromUUIDBytes(nullptr, raw);
   EXPECT_EQ(first, second);

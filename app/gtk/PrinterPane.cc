@@ -1,0 +1,85 @@
+// PrinterPane.cc: opens the plug-in's pane for a CUPS queue and closes it in the right order.
+#include "PrinterPane.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "Paths.h"
+#include "PpdScan.h"
+#include "pde/cups/CupsQueue.h"
+
+namespace pde::gtk {
+namespace {
+
+// The bundle of the first dialog extension the PPD names, in the plug-in directory; else the
+// bundle the build makes.
+bool ChooseBundle(const std::string& ppdPath, const pdehost::PpdFacts& facts, std::string* bundle,
+                  std::string* why) {
+  if (facts.dialogExtensions.empty()) {
+    *bundle = pdehost::BuiltBundlePath();
+    return true;
+  }
+  const pdehost::DialogExtensionEntry& first = facts.dialogExtensions.front();
+  *bundle = pdehost::PlugInDirectory() + "/" + pdehost::BundleBaseName(first.path);
+  std::error_code code;
+  if (std::filesystem::is_directory(*bundle, code)) return true;
+  *why = ppdPath + ":" + std::to_string(first.line) + ": the dialog extension " + first.path +
+         " is not in the plug-in directory (no " + *bundle + ")";
+  return false;
+}
+
+std::string StatusText(OSStatus status) { return "status " + std::to_string(status); }
+
+}  // namespace
+
+std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue,
+                                               const pdehost::SettingList& preset,
+                                               std::string* why) {
+  std::unique_ptr<PrinterPane> pane(new PrinterPane);
+  pane->queue_ = queue;
+  pane->ppd_.path = pde::cups::FetchQueuePPD(queue, why);
+  if (pane->ppd_.path.empty()) return nullptr;
+
+  pdehost::PpdFacts facts;
+  pdehost::SessionSetup setup;
+  if (!pdehost::ScanPpd(pane->ppd_.path, &facts, why) ||
+      !ChooseBundle(pane->ppd_.path, facts, &setup.bundlePath, why)) {
+    return nullptr;
+  }
+  setup.ppdPath = pane->ppd_.path;
+  setup.settings = preset;
+  if (!pane->session_.Open(setup, why) || !pane->session_.Start(why)) return nullptr;
+  if (!pane->session_.prologueSucceeded()) {
+    *why = "the pane's Prologue failed (" + StatusText(pane->session_.lastStatus()) + ")";
+    return nullptr;
+  }
+  if (!pane->session_.paneShown()) {
+    *why = pane->session_.lastStatus() == kPMInvalidPDEContext
+               ? "the pane declined the printer \"" + facts.modelName + "\" (" +
+                     StatusText(pane->session_.lastStatus()) + ")"
+               : "the pane's Initialize failed (" + StatusText(pane->session_.lastStatus()) + ")";
+    return nullptr;
+  }
+  pane->view_ = PaneView::Create(pane->session_.window());
+  if (!pane->view_) {
+    *why = "the pane has no controls to show";
+    return nullptr;
+  }
+  return pane;
+}
+
+PrinterPane::FetchedFile::~FetchedFile() {
+  if (!path.empty()) unlink(path.c_str());
+}
+
+bool PrinterPane::CollectOptions(pdehost::OptionMap* options, std::string* error) {
+  const OSStatus status = session_.Sync(false);
+  if (status != noErr) {
+    *error = "the pane's Sync failed (" + StatusText(status) + ")";
+    return false;
+  }
+  return session_.PrintSettings(options, error);
+}
+
+}  // namespace pde::gtk

@@ -1,0 +1,56 @@
+// PrinterPane.h: the pane for one CUPS queue: its PPD fetched from the server, a dialog session
+// with the plug-in, and the GTK widgets that show the pane.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "DialogSession.h"
+#include "PaneView.h"
+
+namespace pde::gtk {
+
+class PrinterPane {
+ public:
+  // Fetches queue's PPD from the CUPS server, loads the dialog extension the PPD names (else the
+  // bundle the build makes), starts a dialog session whose print-settings ticket holds preset,
+  // calls Prologue and Initialize, and builds the widgets. Returns null with *why set to one line
+  // when the PPD cannot be fetched or read, the bundle cannot be loaded, or the pane declines the
+  // printer or fails (with the printer's model name and the status).
+  static std::unique_ptr<PrinterPane> Open(const std::string& queue,
+                                           const pdehost::SettingList& preset, std::string* why);
+
+  // Destroys the widgets, calls Terminate, releases the plug-in and removes the fetched PPD.
+  ~PrinterPane() = default;
+  PrinterPane(const PrinterPane&) = delete;
+  PrinterPane& operator=(const PrinterPane&) = delete;
+
+  const std::string& queue() const { return queue_; }
+  // The pane's title from Prologue (UTF-8).
+  const std::string& title() const { return session_.title(); }
+  // The widgets (borrowed; owned by this pane).
+  PaneView& view() const { return *view_; }
+  // The dialog session (borrowed; owned by this pane).
+  pdehost::DialogSession& session() { return session_; }
+
+  // Calls Sync with reinitializePlugin false and reads the print-settings ticket's PPD
+  // dictionary into *options. Returns false with *error set when either fails.
+  bool CollectOptions(pdehost::OptionMap* options, std::string* error);
+
+ private:
+  // The fetched copy of the PPD, removed once the session that reads it is gone.
+  struct FetchedFile {
+    std::string path;
+    ~FetchedFile();
+  };
+
+  PrinterPane() = default;
+
+  // Destroyed in reverse order: the widgets, then the session (Terminate), then the PPD.
+  std::string queue_;
+  FetchedFile ppd_;
+  pdehost::DialogSession session_;
+  std::unique_ptr<PaneView> view_;
+};
+
+}  // namespace pde::gtk

@@ -1,0 +1,34 @@
+// SavedSettings.h: the last used settings of each printer, kept for the next print dialog.
+//
+// One file per printer, $XDG_CONFIG_HOME/pdekit/<printer>.settings (~/.config when the variable
+// is unset, empty or relative), of KEY=VALUE lines as pdehost reads and writes them, readable by
+// its owner only. The secure-print code (DINDigit1 to DINDigit5) is never written to disk.
+#pragma once
+
+#include <string>
+
+#include "Emitters.h"
+#include "Settings.h"
+
+namespace pde::gtk {
+
+// True for keywords that are never saved: the digits of the secure-print code.
+bool IsSecretKeyword(const std::string& keyword);
+
+// The settings file of printer; empty when printer cannot name a file (empty, "." or "..", a
+// '/', a control character, or longer than 127 bytes) or no configuration directory is known.
+std::string SettingsPathFor(const std::string& printer);
+
+// Reads the saved settings of printer into *settings, secret keywords left out. A printer
+// without a file gives no settings and true. Returns false with *error set ("<path>:<line>: why"
+// or "<path>: why") when the file is unreadable or malformed, or the printer cannot name a file;
+// *settings is then empty.
+bool LoadSavedSettings(const std::string& printer, pdehost::SettingList* settings,
+                       std::string* error);
+
+// Writes options, secret keywords left out, as printer's settings file with mode 0600 (its
+// directory made with mode 0700 when missing), replacing the previous file at once. Returns
+// false with *error set when the printer cannot name a file or the file cannot be written.
+bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options, std::string* error);
+
+}  // namespace pde::gtk

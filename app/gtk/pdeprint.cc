@@ -1,0 +1,66 @@
+// pdeprint.cc: pdeprint FILE: prints a file through GTK's print dialog, with the pane's tab for
+// the printers it serves.
+#include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "PrintDialog.h"
+
+namespace {
+
+constexpr int kExitPrinted = 0;
+constexpr int kExitNotPrinted = 1;
+constexpr int kExitBadInput = 2;
+
+constexpr char kUsage[] =
+    "usage: pdeprint [--printer QUEUE] FILE\n"
+    "Opens the print dialog for FILE; --printer selects a CUPS queue first.\n"
+    "Exit status: 0 printed, 1 cancelled or not printed, 2 bad command line or file.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string printer;
+  std::string file;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help") {
+      std::cout << kUsage;
+      return kExitPrinted;
+    }
+    if (argument == "--printer" && i + 1 < argc) {
+      printer = argv[++i];
+    } else if (argument.rfind("--printer=", 0) == 0) {
+      printer = argument.substr(10);
+    } else if (file.empty() && !argument.empty() && argument[0] != '-') {
+      file = argument;
+    } else {
+      std::cerr << "pdeprint: unexpected argument \"" << argument << "\"\n" << kUsage;
+      return kExitBadInput;
+    }
+  }
+  if (file.empty()) {
+    std::cerr << kUsage;
+    return kExitBadInput;
+  }
+  if (access(file.c_str(), R_OK) != 0 || g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
+    std::cerr << "pdeprint: " << file << ": not a readable file\n";
+    return kExitBadInput;
+  }
+  if (!gtk_init_check(&argc, &argv)) {
+    std::cerr << "pdeprint: cannot open the display\n";
+    return kExitBadInput;
+  }
+
+  int status = kExitNotPrinted;
+  pde::gtk::PrintDialog dialog(file, printer, [&status](pde::gtk::PrintDialog::Outcome outcome) {
+    status = outcome == pde::gtk::PrintDialog::Outcome::kPrinted ? kExitPrinted : kExitNotPrinted;
+    gtk_main_quit();
+  });
+  dialog.Present();
+  gtk_main();
+  return status;
+}

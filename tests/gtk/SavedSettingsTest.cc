@@ -1,0 +1,130 @@
+// SavedSettingsTest.cc: per-printer settings files: owner-only, never holding the DIN, fed back.
+#include "SavedSettings.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace pde::gtk {
+namespace {
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+unsigned ModeOf(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+// A fresh configuration home for each test.
+class SavedSettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pde-settings-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    home_ = pattern;
+    setenv("XDG_CONFIG_HOME", (home_ + "/config").c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(home_);
+  }
+
+  std::string home_;
+};
+
+TEST_F(SavedSettingsTest, SavesOwnerOnlyWithoutTheDINAndReadsBack) {
+  pdehost::OptionMap options = {{"PrintMode", "Private"}, {"DCDigit1", "4"}, {"BlankPage", "True"}};
+  for (int i = 1; i <= 5; ++i) options["DINDigit" + std::to_string(i)] = std::to_string(i);
+  std::string error;
+  ASSERT_TRUE(SaveSettings("office-q", options, &error)) << error;
+
+  const std::string path = home_ + "/config/pdekit/office-q.settings";
+  EXPECT_EQ(SettingsPathFor("office-q"), path);
+  EXPECT_EQ(ReadWholeFile(path), "BlankPage=True\nDCDigit1=4\nPrintMode=Private\n");
+  EXPECT_EQ(ModeOf(path), 0600u);
+  EXPECT_EQ(ModeOf(home_ + "/config/pdekit"), 0700u);
+
+  pdehost::SettingList read;
+  ASSERT_TRUE(LoadSavedSettings("office-q", &read, &error)) << error;
+  const pdehost::SettingList expected = {{"BlankPage", "True"}, {"DCDigit1", "4"}, {"PrintMode", "Private"}};
+  EXPECT_EQ(read, expected);
+
+  // Saving again replaces the file whole and leaves no temporary file behind.
+  ASSERT_TRUE(SaveSettings("office-q", {{"PrintMode", "Hold"}}, &error)) << error;
+  EXPECT_EQ(ReadWholeFile(path), "PrintMode=Hold\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home_ + "/config/pdekit"),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST_F(SavedSettingsTest, ADINWrittenByHandIsNotFedBack) {
+  std::filesystem::create_directories(home_ + "/config/pdekit");
+  std::ofstream(home_ + "/config/pdekit/q.settings") << "DINDigit1=9\nDINDigit6=1\nPrintMode=Private\n";
+  pdehost::SettingList read;
+  std::string error;
+  ASSERT_TRUE(LoadSavedSettings("q", &read, &error)) << error;
+  const pdehost::SettingList expected = {{"DINDigit6", "1"}, {"PrintMode", "Private"}};
+  EXPECT_EQ(read, expected);
+  EXPECT_TRUE(IsSecretKeyword("DINDigit5"));
+  EXPECT_FALSE(IsSecretKeyword("DINDigit0"));
+  EXPECT_FALSE(IsSecretKeyword("DCDigit1"));
+}
+
+TEST_F(SavedSettingsTest, APrinterWithoutAFileHasNoSettings) {
+  pdehost::SettingList read = {{"stale", "1"}};
+  std::string error;
+  EXPECT_TRUE(LoadSavedSettings("never-used", &read, &error));
+  EXPECT_TRUE(read.empty());
+}
+
+TEST_F(SavedSettingsTest, AMalformedFileIsReportedWithItsLine) {
+  std::filesystem::create_directories(home_ + "/config/pdekit");
+  const std::string path = home_ + "/config/pdekit/q.settings";
+  std::ofstream(path) << "PrintMode=Private\nno equals sign\n";
+  pdehost::SettingList read;
+  std::string error;
+  EXPECT_FALSE(LoadSavedSettings("q", &read, &error));
+  EXPECT_EQ(error.rfind(path + ":2: ", 0), 0u) << error;
+  EXPECT_TRUE(read.empty());
+}
+
+TEST_F(SavedSettingsTest, NamesThatCannotBeFilesAreRefused) {
+  const std::string names[] = {"", ".", "..", "a/b", "../q", "tab\tq", std::string(128, 'q')};
+  for (const std::string& name : names) {
+    EXPECT_EQ(SettingsPathFor(name), "") << name;
+    std::string error;
+    EXPECT_FALSE(SaveSettings(name, {{"PrintMode", "Hold"}}, &error)) << name;
+    EXPECT_EQ(error, "no settings file can be named for printer \"" + name + "\"");
+    pdehost::SettingList read;
+    EXPECT_FALSE(LoadSavedSettings(name, &read, &error)) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(home_ + "/config"));
+  EXPECT_NE(SettingsPathFor(std::string(127, 'q')), "");
+}
+
+TEST_F(SavedSettingsTest, ARelativeConfigurationHomeFallsBackToTheHomeDirectory) {
+  setenv("XDG_CONFIG_HOME", "relative/config", 1);
+  const char* home = std::getenv("HOME");
+  ASSERT_NE(home, nullptr);
+  EXPECT_EQ(SettingsPathFor("q"), std::string(home) + "/.config/pdekit/q.settings");
+}
+
+TEST_F(SavedSettingsTest, AnUnwritableDirectoryIsReported) {
+  std::filesystem::create_directories(home_ + "/config");
+  std::ofstream(home_ + "/config/pdekit") << "a file where the directory goes\n";
+  std::string error;
+  EXPECT_FALSE(SaveSettings("q", {{"PrintMode", "Hold"}}, &error));
+  EXPECT_EQ(error, home_ + "/config/pdekit/q.settings: Not a directory");
+}
+
+}  // namespace
+}  // namespace pde::gtk

@@ -4,7 +4,7 @@
 namespace pde::test {
 
 // Registers a GoogleTest listener that, after each test, fails it when it left Core Foundation
-// objects alive (a ticket holds its dictionary, so a leaked ticket shows too), then clears
+// objects, toolkit objects (windows, controls, events, handlers) or tickets alive, then clears
 // injected failures and the log sink for the next test.
 void InstallLeakCheck();
 

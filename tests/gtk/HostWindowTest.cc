@@ -1,0 +1,97 @@
+// HostWindowTest.cc: the window of pdehost --gui: the pane, a live summary, Print and Cancel.
+#include "HostWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "GtkDriving.h"
+#include "Paths.h"
+#include "XDisplay.h"
+
+namespace pde::gtk {
+namespace {
+
+using pde::test::DrainEvents;
+using Outcome = HostWindow::Outcome;
+
+class HostWindowTest : public ::testing::Test {
+ protected:
+  void Open(const std::string& ppd) {
+    pdehost::SessionSetup setup{ppd, pdehost::BuiltBundlePath(), {}};
+    std::string error;
+    ASSERT_TRUE(session_.Open(setup, &error)) << error;
+    ASSERT_TRUE(session_.Start(&error)) << error;
+    window_ = std::make_unique<HostWindow>(&session_, [this](Outcome outcome) { outcome_ = outcome; });
+    window_->Present();
+    DrainEvents();
+  }
+  void TearDown() override {
+    window_.reset();
+    DrainEvents();
+  }
+  GtkWidget* Widget(int id) const { return window_->view()->WidgetFor(session_.FindControl(id)); }
+
+  pdehost::DialogSession session_;
+  std::unique_ptr<HostWindow> window_;
+  std::optional<Outcome> outcome_;
+};
+
+TEST_F(HostWindowTest, TheSummaryFollowsThePaneAndPrintSyncsTheTicket) {
+  PDE_REQUIRE_DISPLAY();
+  Open(pdehost::DefaultPpdPath());
+  ASSERT_NE(window_->view(), nullptr);
+  EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(window_->window())), "pdehost: Printer Features");
+  EXPECT_EQ(window_->SummaryText(),
+            "Print Mode: Normal\nBlank Pages: Off\nDistinguish Thin Lines: Off");
+
+  gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);
+  DrainEvents();
+  gtk_widget_grab_focus(Widget(6));
+  DrainEvents();
+  pde::test::TypeKeys(Widget(6), "13579");
+  EXPECT_EQ(window_->SummaryText(),
+            "Print Mode: Private\nDIN: 13579\nBlank Pages: Off\nDistinguish Thin Lines: Off");
+
+  gtk_button_clicked(GTK_BUTTON(window_->printButton()));
+  ASSERT_TRUE(outcome_.has_value());
+  EXPECT_EQ(*outcome_, Outcome::kPrinted);
+  EXPECT_FALSE(gtk_widget_get_visible(window_->window()));
+  pdehost::OptionMap options;
+  std::string error;
+  ASSERT_TRUE(session_.PrintSettings(&options, &error)) << error;
+  EXPECT_EQ(options["PrintMode"], "Private");
+  EXPECT_EQ(options["DINDigit5"], "9");
+}
+
+TEST_F(HostWindowTest, ClosingTheWindowCancelsOnce) {
+  PDE_REQUIRE_DISPLAY();
+  Open(pdehost::DefaultPpdPath());
+  GdkEvent* event = gdk_event_new(GDK_DELETE);
+  event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window_->window())));
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+  ASSERT_TRUE(outcome_.has_value());
+  EXPECT_EQ(*outcome_, Outcome::kCancelled);
+  outcome_.reset();
+  gtk_button_clicked(GTK_BUTTON(window_->printButton()));
+  EXPECT_FALSE(outcome_.has_value());
+  pdehost::OptionMap options;
+  std::string error;
+  ASSERT_TRUE(session_.PrintSettings(&options, &error)) << error;
+  EXPECT_TRUE(options.empty());
+}
+
+TEST_F(HostWindowTest, APrinterThePaneDeclinesShowsNoPane) {
+  PDE_REQUIRE_DISPLAY();
+  Open(pdehost::SamplesDirectory() + "/ppd/Generic-Laser.ppd");
+  EXPECT_FALSE(session_.paneShown());
+  EXPECT_EQ(window_->view(), nullptr);
+  EXPECT_EQ(window_->SummaryText(), "");
+  gtk_button_clicked(GTK_BUTTON(window_->cancelButton()));
+  ASSERT_TRUE(outcome_.has_value());
+  EXPECT_EQ(*outcome_, Outcome::kCancelled);
+}
+
+}  // namespace
+}  // namespace pde::gtk

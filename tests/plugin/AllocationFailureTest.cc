@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "PaneFixture.h"
-#include "constraints/zor-controlconstraints.h"
 #include "plugin/main.h"
 
 namespace {
@@ -95,31 +94,6 @@ TEST_F(AllocationFailureTest, FactoryAndInterfaceObjectsHandOutNothingWhenMemory
   }
   EXPECT_EQ((*instance)->Release(instance), 0u);
   EXPECT_EQ(pde::PlugInInstanceCount(factoryID.get()), 0);
-}
-
-TEST_F(AllocationFailureTest, APaneWhoseFiltersCouldNotBeMadeWorksWithoutThem) {
-  TestSession session(SamplePPD("VELMORA-q-RX730.ppd"));
-  HostWindow host;
-  PMPDEContext context = nullptr;
-  OSType creator;
-  CFStringRef kind, title;
-  UInt32 maxH, maxV;
-  PMPDEFlags flags;
-  ASSERT_EQ(Prologue(&context, &creator, &kind, &title, &maxH, &maxV), noErr);
-  CFRelease(title);
-  FailPlugInAllocations(2);  // the length filters of both fields
-  testing::internal::CaptureStderr();
-  ASSERT_EQ(Initialize(context, &flags, 0, host.pane(), session.get()), noErr);
-  testing::internal::GetCapturedStderr();
-  const ZOR_PDEContext& pane = *GetZORContext(context);
-  EXPECT_EQ(pane.constraintLength_DIN, nullptr);
-  EXPECT_EQ(pane.constraintLength_DC, nullptr);
-  EXPECT_NE(pane.constraintDigitOnly_DIN, nullptr);
-  ASSERT_EQ(pde::ChoosePopupItem(pane.control_PrintMode, 3), eventNotHandledErr);
-  pde::RunLoopRunOnePass();
-  ASSERT_EQ(pde::TypeText(pane.control_DIN, "1a"), noErr);
-  EXPECT_EQ(FieldText(pane.control_DIN), "582031");
-  EXPECT_EQ(Terminate(context, noErr), noErr);
 }
 
 }  // namespace

@@ -129,12 +129,10 @@ TEST_F(BundleInterfaceTest, TypicalUseEndToEnd) {
     EXPECT_EQ(DictString(settings, "DeptCode"), "False");
     EXPECT_EQ(DictString(settings, "BlankPage"), "False");
     EXPECT_EQ(DictString(settings, "DistinguishThinLines"), "False");
-    const char* const din_digits[] = {"1", "2", "3", "4", "5"};
-    const char* const dc_digits[] = {"5", "8", "2", "0", "3"};
     for (int i = 0; i < 5; ++i) {
       std::string n = std::to_string(i + 1);
-      EXPECT_EQ(DictString(settings, ("DINDigit" + n).c_str()), din_digits[i]);
-      EXPECT_EQ(DictString(settings, ("DCDigit" + n).c_str()), dc_digits[i]);
+      EXPECT_EQ(DictString(settings, ("DINDigit" + n).c_str()), std::string(1, "12345"[i]));
+      EXPECT_EQ(DictString(settings, ("DCDigit" + n).c_str()), std::string(1, "58203"[i]));
     }
 
     CFArrayRef titles = nullptr, summaries = nullptr;
@@ -202,28 +200,6 @@ TEST_F(BundleInterfaceTest, FactoryServesTheDialogExtensionTypeAloneAndIsTheOnly
     EXPECT_EQ(CFBundleGetFunctionPointerForName(bundle, pde::MakeString(hidden).get()), nullptr)
         << hidden;
   }
-}
-
-// An unsupported printer: Initialize declines, touching nothing; Terminate still frees the context.
-TEST_F(BundleInterfaceTest, UnsupportedPrinterIsDeclined) {
-  TestSession session(SamplePPD("Generic-Laser.ppd"));
-  HostWindow host;
-  PMPlugInHeaderInterface* intf = QueryPDE();
-  const PlugInIntfVTable& table = Table(intf);
-  PMPDEContext context = nullptr;
-  OSType creator = 0;
-  CFStringRef kind = nullptr, title = nullptr;
-  UInt32 maxH = 0, maxV = 0;
-  ASSERT_EQ(table.Prologue(&context, &creator, &kind, &title, &maxH, &maxV), noErr);
-  CFRelease(title);
-  PMPDEFlags flags = 0xABCD;
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(table.Initialize(context, &flags, 0, host.pane(), session.get()),
-            kPMInvalidPDEContext);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Generic PostScript Laser\n");
-  EXPECT_EQ(flags, 0xABCDu);
-  EXPECT_EQ(table.Terminate(context, -1), noErr);
-  EXPECT_EQ(intf->vtable->Release(&intf), noErr);
 }
 
 }  // namespace

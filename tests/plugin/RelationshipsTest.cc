@@ -81,22 +81,5 @@ TEST_F(RelationshipsTest, TerminateRemovesAnArmedTimerBeforeItsPass) {
   EXPECT_EQ(pde::LiveToolkitObjectCount(), toolkitBefore - 5) << "four filters and the handler";
 }
 
-TEST_F(RelationshipsTest, WithoutItsHandlerThePaneFollowsOnlyTheTicket) {
-  DetachRelationshipHandlers(context_);
-  EXPECT_EQ(pane().relationshipHandlerUPP, nullptr);
-  EXPECT_EQ(pane().relationshipEventRef, nullptr);
-  pde::InjectFailure("InstallEventHandler", paramErr);
-  AttachRelationshipHandlers(context_);
-  EXPECT_EQ(pane().relationshipHandlerUPP, nullptr);
-  EXPECT_EQ(pane().relationshipEventRef, nullptr);
-  EXPECT_EQ(pde::ChoosePopupItem(pane().control_PrintMode, 3), eventNotHandledErr);
-  pde::RunLoopRunOnePass();
-  EXPECT_FALSE(DINEnabled());
-  EXPECT_EQ(pane().updateRelationshipsTimer, nullptr);
-  EXPECT_EQ(Sync(context_, session_->get(), false), noErr);
-  EXPECT_EQ(Sync(context_, session_->get(), true), noErr);
-  EXPECT_TRUE(DINEnabled());
-}
-
 }  // namespace
 }  // namespace zor::test

@@ -1,7 +1,6 @@
 // GtkDriving.cc: synthesised key events and offscreen drawing for the GTK tests.
 #include "GtkDriving.h"
 
-#include <cairo.h>
 
 namespace pde::test {
 namespace {
@@ -48,6 +47,19 @@ void WaitForPaint(GtkWidget* widget) {
   DrainEvents();
 }
 
+// Presents widget's window and waits, a bounded number of iterations, until it has the input
+// focus, so that it is drawn as the window the user works in.
+void WaitForActiveWindow(GtkWidget* widget) {
+  GtkWidget* toplevel = gtk_widget_get_toplevel(widget);
+  if (!GTK_IS_WINDOW(toplevel)) return;
+  gtk_window_present(GTK_WINDOW(toplevel));
+  const guint ticker = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  for (int i = 0; i < 300 && !gtk_window_is_active(GTK_WINDOW(toplevel)); ++i) {
+    g_main_context_iteration(nullptr, TRUE);
+  }
+  g_source_remove(ticker);
+}
+
 }  // namespace
 
 void DrainEvents() {
@@ -67,16 +79,19 @@ void TypeKeys(GtkWidget* widget, std::string_view text) {
 }
 
 bool SaveWidgetPng(GtkWidget* widget, const std::string& path) {
+  WaitForActiveWindow(widget);
   WaitForPaint(widget);
-  const int width = gtk_widget_get_allocated_width(widget);
-  const int height = gtk_widget_get_allocated_height(widget);
-  if (width <= 1 || height <= 1) return false;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cairo_t* cr = cairo_create(surface);
-  gtk_widget_draw(widget, cr);
-  cairo_destroy(cr);
-  const bool saved = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
+  GtkAllocation area;
+  gtk_widget_get_allocation(widget, &area);
+  GdkWindow* window = gtk_widget_get_window(widget);
+  if (window == nullptr || area.width <= 1 || area.height <= 1) return false;
+  // A widget with a window of its own starts at its window's origin; one without lies in its
+  // parent's window at its allocation.
+  if (gtk_widget_get_has_window(widget)) area.x = area.y = 0;
+  GdkPixbuf* pixels = gdk_pixbuf_get_from_window(window, area.x, area.y, area.width, area.height);
+  if (pixels == nullptr) return false;
+  const bool saved = gdk_pixbuf_save(pixels, path.c_str(), "png", nullptr, nullptr);
+  g_object_unref(pixels);
   return saved;
 }
 

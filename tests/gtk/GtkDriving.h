@@ -19,7 +19,8 @@ void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state = static_ca
 // Presses the key of each ASCII character of text in turn.
 void TypeKeys(GtkWidget* widget, std::string_view text);
 
-// Draws widget into a PNG at path (an offscreen draw of its current state); false on failure.
+// Saves widget as the X server shows it, once its window is active and painted, as a PNG at
+// path; false on failure.
 bool SaveWidgetPng(GtkWidget* widget, const std::string& path);
 
 }  // namespace pde::test

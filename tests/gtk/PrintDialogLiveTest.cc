@@ -103,8 +103,14 @@ class LiveServer : public ::testing::Test {
     return pane->view().WidgetFor(pane->session().FindControl(id));
   }
 
+  GtkWidget* PrintButton() const {
+    return gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog_->dialog()), GTK_RESPONSE_OK);
+  }
+
+  // Presses Print as a click does, once the dialog lets it be pressed.
   void PressPrint() {
-    gtk_button_clicked(GTK_BUTTON(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog_->dialog()), GTK_RESPONSE_OK)));
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_is_sensitive(PrintButton()); })) << "Print stays disabled";
+    gtk_button_clicked(GTK_BUTTON(PrintButton()));
   }
 
   std::string queue_;
@@ -135,12 +141,13 @@ TEST_F(LiveServer, PrintingFromTheTabSendsThePanesOptionsToThePrinter) {
   TypeKeys(PaneWidget(kDinID), "90417");
   TypeKeys(PaneWidget(kDinID), "3b");
   EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(PaneWidget(kDinID))), "90417");
+  ASSERT_TRUE(RunUntil([&] { return gtk_widget_is_sensitive(PrintButton()); })) << "Print stays disabled";
   if (const char* directory = std::getenv("PDE_SCREENSHOT_DIR")) {
     EXPECT_TRUE(pde::test::SaveWidgetPng(dialog_->dialog(), std::string(directory) + "/print-dialog.png"));
   }
 
   const int completedBefore = CountJobs(queue_, CUPS_WHICHJOBS_COMPLETED);
-  PressPrint();
+  ASSERT_NO_FATAL_FAILURE(PressPrint());
   ASSERT_TRUE(RunUntil([&] { return outcome_.has_value(); }));
   EXPECT_EQ(*outcome_, Outcome::kPrinted);
   ASSERT_TRUE(RunUntil([&] {
@@ -200,7 +207,7 @@ TEST_F(LiveServer, AQueueWithoutAPPDHasNoTabAndStillPrints) {
       << messages;
 
   const int completedBefore = CountJobs(rawQueue_, CUPS_WHICHJOBS_COMPLETED);
-  PressPrint();
+  ASSERT_NO_FATAL_FAILURE(PressPrint());
   ASSERT_TRUE(RunUntil([&] { return outcome_.has_value(); }));
   EXPECT_EQ(*outcome_, Outcome::kPrinted);
   EXPECT_TRUE(RunUntil([&] { return CountJobs(rawQueue_, CUPS_WHICHJOBS_COMPLETED) > completedBefore; }));

@@ -65,6 +65,17 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Why the file just opened as `input` cannot be sent, or an empty string when it can.
+std::string WhyUnreadable(const ReadableFile& input, const std::string& file) {
+  struct stat status {};
+  if (input.fd() < 0 || fstat(input.fd(), &status) != 0) {
+    const int cause = errno;
+    return "cannot read \"" + file + "\": " + std::strerror(cause);
+  }
+  if (!S_ISREG(status.st_mode)) return "cannot read \"" + file + "\": not a regular file";
+  return {};
+}
+
 bool IsIppFailure(ipp_status_t status) {
   return status >= IPP_STATUS_REDIRECTION_OTHER_SITE;
 }
@@ -103,6 +114,13 @@ std::string SendDocument(http_t* http, const std::string& queue, int job, const 
 
 }  // namespace
 
+bool CanSubmitFile(const std::string& file, std::string* error) {
+  const std::string why = WhyUnreadable(ReadableFile(file), file);
+  if (why.empty()) return true;
+  Fail(error, why);
+  return false;
+}
+
 int SubmitJob(const std::string& queue, const std::string& file,
               const std::vector<std::pair<std::string, std::string>>& options, std::string* error) {
   if (!internal::IsValidQueueName(queue)) {
@@ -115,14 +133,7 @@ int SubmitJob(const std::string& queue, const std::string& file,
   }
 
   const ReadableFile input(file);
-  struct stat status {};
-  if (input.fd() < 0 || fstat(input.fd(), &status) != 0) {
-    const int cause = errno;
-    return Fail(error, "cannot read \"" + file + "\": " + std::strerror(cause));
-  }
-  if (!S_ISREG(status.st_mode)) {
-    return Fail(error, "cannot read \"" + file + "\": not a regular file");
-  }
+  if (const std::string why = WhyUnreadable(input, file); !why.empty()) return Fail(error, why);
 
   const internal::ServerConnection connection;
   http_t* http = connection.get();

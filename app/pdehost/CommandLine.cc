@@ -89,6 +89,16 @@ const std::vector<OptionSpec>& Specs() {
        [](HostOptions* o, const std::string& v) -> std::string {
          return SetPath(&o->scriptPath, v, "--script");
        }},
+      {"--printer", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         if (v.empty()) return "--printer needs a queue name";
+         o->printerQueue = v;
+         return std::string();
+       }},
+      {"--print", true,
+       [](HostOptions* o, const std::string& v) -> std::string {
+         return SetPath(&o->printFile, v, "--print");
+       }},
       {"--emit", true,
        [](HostOptions* o, const std::string& v) -> std::string {
          if (v == "lines") {
@@ -172,12 +182,17 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* op
       return false;
     }
   }
+  if (!options->printFile.empty() && options->printerQueue.empty()) {
+    *error = "--print needs --printer QUEUE";
+    return false;
+  }
   return true;
 }
 
 std::string UsageText() {
   return "usage: pdehost [--ppd FILE] [--bundle DIR] [--options \"K=V K=V ...\"]\n"
          "               [--settings FILE] [--script FILE | -] [--emit lines|json] [--quiet]\n"
+         "               [--printer QUEUE [--print FILE]]\n"
          "\n"
          "Opens the print dialog's pane for the printer of FILE (a PPD; default: the bundled\n"
          "sample printer) and runs a session script (default: the bundled demo).\n"
@@ -191,6 +206,10 @@ std::string UsageText() {
          "  --script FILE     the session script; - reads standard input\n"
          "  --emit FORMAT     how `print` writes the options: lines (KEY=VALUE) or json\n"
          "  --quiet           write only what `print` writes\n"
+         "  --printer QUEUE   the CUPS queue to print to (CUPS_SERVER names the server); its\n"
+         "                    PPD is the printer's when --ppd is not given\n"
+         "  --print FILE      after the session, submit FILE to the queue with the dialog's\n"
+         "                    options and write the job ID\n"
          "  --help            this text\n"
          "Exit status: 0 the session ran, 1 an expect failed, 2 bad input.\n";
 }

@@ -23,6 +23,9 @@ struct HostOptions {
   std::string optionList;    // every --options, joined by blanks (later entries win)
   std::string settingsPath;  // --settings
   std::string scriptPath;    // --script; "-" is standard input; empty: the bundled demo
+  std::string printerQueue;  // --printer: the CUPS queue printed to, whose PPD is the
+                             // printer's when --ppd is not given
+  std::string printFile;     // --print: submitted to --printer after the session
   EmitFormat emit = EmitFormat::kLines;  // --emit lines|json
   bool quiet = false;        // --quiet: write only what `print` writes
   bool help = false;         // --help
@@ -33,8 +36,8 @@ struct HostOptions {
 };
 
 // Parses the arguments after the program name ("--name value" or "--name=value"). Returns
-// false with *error set to a one-line reason for an unknown option, a missing or bad value, or
-// an argument that is not an option.
+// false with *error set to a one-line reason for an unknown option, a missing or bad value, an
+// argument that is not an option, or --print without --printer.
 bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* options,
                       std::string* error);
 

@@ -23,6 +23,7 @@ enum class ActionKind {
   kSyncOut,         // sync out
   kSummary,         // summary
   kPrint,           // print
+  kSubmit,          // submit "<file>"
   kExpectEnabled,   // expect enabled <control>
   kExpectDisabled,  // expect disabled <control>
   kExpectText,      // expect text <field> "<text>"
@@ -43,7 +44,7 @@ struct Action {
   int number = 0;            // choose/expect item: item (0 when chosen by text); expect rows
   int selectionStart = 0;    // select
   int selectionEnd = 0;      // select
-  std::string text;          // choose by text, paste, expect text/option/log (UTF-8)
+  std::string text;          // choose by text, paste, submit, expect text/option/log
   std::string keyBytes;      // type: one MacRoman byte per character; key: the one byte
   bool repeat = false;       // key ... repeat
   std::string option;        // expect option/no-option: the PPD keyword

@@ -100,6 +100,7 @@ class ActionParser {
     if (verb == "idle") return Simple(ActionKind::kIdle, "idle");
     if (verb == "summary") return Simple(ActionKind::kSummary, "summary");
     if (verb == "print") return Simple(ActionKind::kPrint, "print");
+    if (verb == "submit") return Submit();
     if (verb == "sync") return Sync();
     if (verb == "choose") return Choose();
     if (verb == "focus") return Focus();
@@ -110,7 +111,7 @@ class ActionParser {
     if (verb == "expect") return Expect();
     return Fail("unknown action " + QuoteWord(verb) +
                 " (show, choose, focus, select, type, key, paste, idle, sync, summary, print, "
-                "expect)");
+                "submit, expect)");
   }
 
  private:
@@ -243,6 +244,16 @@ class ActionParser {
     action_->kind = ActionKind::kPaste;
     if (!Arity(2, "paste <field> \"<text>\"") || !Control(1, PaneControlKind::kField)) return false;
     action_->text = tokens_[2].text;
+    return true;
+  }
+
+  bool Submit() {
+    action_->kind = ActionKind::kSubmit;
+    constexpr std::string_view kUsage = "submit \"<file>\"";
+    if (tokens_.size() != 2 || tokens_[1].kind != TokenKind::kText || tokens_[1].text.empty()) {
+      return Fail("usage: " + std::string(kUsage));
+    }
+    action_->text = tokens_[1].text;
     return true;
   }
 

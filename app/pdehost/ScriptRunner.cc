@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "PaneRenderer.h"
+#include "Submission.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
 #include "pde/ToolkitHost.h"
@@ -103,6 +104,8 @@ class Runner {
         return Summary(action);
       case ActionKind::kPrint:
         return Print(action);
+      case ActionKind::kSubmit:
+        return Submit(action);
       default:
         return Expect(action);
     }
@@ -180,6 +183,21 @@ class Runner {
     }
     *out_ += settings_.emit == EmitFormat::kJson ? FormatOptionJson(options)
                                                  : FormatOptionLines(options);
+    return true;
+  }
+
+  // Prints the named file to the --printer queue as the dialog's Print button would; a job that
+  // cannot be submitted ends the run as bad input.
+  bool Submit(const Action& action) {
+    if (settings_.printerQueue.empty()) {
+      return Fail(action, RunOutcome::kBadInput, "no queue to submit to (give --printer QUEUE)");
+    }
+    std::string note;
+    std::string error;
+    const int job = SubmitSessionJob(session_, settings_.printerQueue, action.text, &note, &error);
+    if (!note.empty()) Note(action, note);
+    if (job <= 0) return Fail(action, RunOutcome::kBadInput, error);
+    *out_ += SubmittedJobLine(job, settings_.printerQueue);
     return true;
   }
 

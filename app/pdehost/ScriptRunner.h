@@ -24,11 +24,12 @@ struct RunResult {
 struct RunSettings {
   EmitFormat emit = EmitFormat::kLines;
   bool quiet = false;  // write only what `print` writes
+  std::string printerQueue;  // the CUPS queue `submit` prints to; empty: `submit` fails
 };
 
 // Runs script line by line: the actions of a line are dispatched in order, then the run loop
-// runs one pass. What `show`, `summary` and `print` write is appended to *out; notes about
-// calls that failed go to notes, each "<file>:<line>: what". Stops at the first failure.
+// runs one pass. What `show`, `summary`, `print` and `submit` write is appended to *out; notes
+// about calls that failed go to notes, each "<file>:<line>: what". Stops at the first failure.
 // Actions on a disabled control, or on any control while the pane is not shown, do nothing.
 RunResult RunScript(const Script& script, DialogSession* session, const RunSettings& settings,
                     std::string* out, std::ostream& notes);

@@ -2,6 +2,8 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "CommandLine.h"
@@ -10,9 +12,11 @@
 #include "PpdScan.h"
 #include "Script.h"
 #include "ScriptRunner.h"
+#include "Submission.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
 #include "pde/PrintingHost.h"
+#include "pde/cups/CupsQueue.h"
 
 namespace {
 
@@ -51,6 +55,37 @@ bool ResolveBundle(const HostOptions& options, const std::string& ppdPath, const
   return true;
 }
 
+// A file pdehost made, removed when it goes out of scope.
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile() {
+    if (!path_.empty()) std::filesystem::remove(path_, ignored_);
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  void Adopt(std::string path) { path_ = std::move(path); }
+
+ private:
+  std::string path_;
+  std::error_code ignored_;
+};
+
+// The printer's PPD: --ppd, else the one the server holds for --printer (fetched into *fetched),
+// else the bundled sample.
+bool ResolvePpd(const HostOptions& options, TemporaryFile* fetched, std::string* ppdPath,
+                std::string* error) {
+  if (!options.ppdPath.empty() || options.printerQueue.empty()) {
+    *ppdPath = options.ppdPath.empty() ? DefaultPpdPath() : options.ppdPath;
+    return true;
+  }
+  *ppdPath = pde::cups::FetchQueuePPD(options.printerQueue, error);
+  if (ppdPath->empty()) return false;
+  fetched->Adopt(*ppdPath);
+  return true;
+}
+
 void InjectFailures(const std::vector<InjectedFailure>& failures) {
   for (const InjectedFailure& failure : failures) {
     if (failure.allocation) {
@@ -76,11 +111,32 @@ void ReportMissingPane(const DialogSession& session, const PpdFacts& facts) {
   }
 }
 
+// After the session: submits --print to --printer as the dialog's Print button would and adds
+// the job's line to *out. Returns the exit status.
+int PrintFile(const HostOptions& options, DialogSession* session, std::string* out) {
+  std::string note;
+  std::string error;
+  const int job = SubmitSessionJob(session, options.printerQueue, options.printFile, &note, &error);
+  if (!note.empty()) std::cerr << "pdehost: " << note << "\n";
+  if (job <= 0) {
+    std::cerr << "pdehost: " << error << "\n";
+    return kExitBadInput;
+  }
+  *out += SubmittedJobLine(job, options.printerQueue);
+  return kExitOk;
+}
+
 // Runs the session; returns the exit status and fills *out with what goes to standard output.
 int RunSession(const HostOptions& options, std::string* out) {
-  const std::string ppdPath = options.ppdPath.empty() ? DefaultPpdPath() : options.ppdPath;
   const std::string scriptPath = options.scriptPath.empty() ? DemoScriptPath() : options.scriptPath;
   std::string error;
+  TemporaryFile fetchedPpd;
+  std::string ppdPath;
+  if (!ResolvePpd(options, &fetchedPpd, &ppdPath, &error) ||
+      (!options.printFile.empty() && !pde::cups::CanSubmitFile(options.printFile, &error))) {
+    std::cerr << "pdehost: " << error << "\n";
+    return kExitBadInput;
+  }
   PpdFacts facts;
   Script script;
   SessionSetup setup;
@@ -104,10 +160,11 @@ int RunSession(const HostOptions& options, std::string* out) {
   }
   if (!session.paneShown()) ReportMissingPane(session, facts);
   const RunResult result =
-      RunScript(script, &session, RunSettings{options.emit, options.quiet}, out, std::cerr);
+      RunScript(script, &session, RunSettings{options.emit, options.quiet, options.printerQueue},
+                out, std::cerr);
   switch (result.outcome) {
     case RunOutcome::kCompleted:
-      return kExitOk;
+      return options.printFile.empty() ? kExitOk : PrintFile(options, &session, out);
     case RunOutcome::kExpectFailed:
       std::cerr << result.message << "\n";
       return kExitExpectFailed;

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # End to end through a private CUPS server: starts its own cupsd from a configuration under a
 # temporary directory, adds a queue with a supported sample PPD and a file device, prints through
-# it, and checks the printer's data. It never reads or changes a system-wide CUPS configuration,
+# it, and checks the printer's data. It never uses a system-wide CUPS server or configuration,
 # and stops its cupsd by process ID on every way out.
 #
-# Usage: private-cupsd.sh SAMPLE_PPD_DIR TEXT_FILE CHECK_PRINTER_CODE LIVE_SERVER_TEST
+# Usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST [PDEHOST]
+# SESSION_DIR holds hello.txt and the pdehost sessions; without PDEHOST only the library is tested.
 set -euo pipefail
 
-samples=${1:?usage: private-cupsd.sh SAMPLE_PPD_DIR TEXT_FILE CHECK_PRINTER_CODE LIVE_SERVER_TEST}
-text=${2:?}
-check=${3:?}
-live_test=${4:?}
+usage="usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST"
+usage+=" [PDEHOST]"
+samples=${1:?$usage}
+sessions=${2:?$usage}
+check=${3:?$usage}
+live_test=${4:?$usage}
+pdehost=${5:-}
 
 export PATH="$PATH:/usr/sbin:/sbin"
 for tool in cupsd lpadmin lpstat; do
@@ -23,7 +27,13 @@ done
 export LANG=C LC_ALL=C
 unset CUPS_SERVER
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/pde-cupsd.XXXXXX")
+# Run as root, the scheduler runs its filters as user lp, which must reach the spool: under /tmp
+# then, whatever TMPDIR says.
+base=${TMPDIR:-/tmp}
+[ "$(id -u)" -ne 0 ] || base=/tmp
+work=$(mktemp -d "$base/pde-cupsd.XXXXXX")
+# The clients read their configuration from here (there is none): only the private server is used.
+export CUPS_SERVERROOT="$work/conf"
 cupsd_pid=""
 server=""
 
@@ -52,7 +62,6 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-# The scheduler runs its filters as an unprivileged user, which must reach the spool below.
 chmod 0755 "$work"
 mkdir -p "$work"/{conf,state,cache,spool/tmp,log,out}
 
@@ -106,7 +115,8 @@ start_cupsd() {
       >>"$work/log/cupsd.out" 2>&1 &
     cupsd_pid=$!
     for _ in $(seq 300); do
-      if lpstat -h "127.0.0.1:$port" -r >/dev/null 2>&1; then
+      # lpstat -r exits 0 either way: its words tell.
+      if [ "$(lpstat -h "127.0.0.1:$port" -r 2>/dev/null)" = "scheduler is running" ]; then
         server="127.0.0.1:$port"
         return 0
       fi
@@ -134,5 +144,68 @@ add_queue() {  # NAME LPADMIN-ARGUMENT...
 add_queue q -v "file://$device" -P "$ppd"
 add_queue plain -v "file:///dev/null"
 
-CUPS_SERVER="$server" PDE_TEST_CUPS_QUEUE=q PDE_TEST_CUPS_DEVICE="$device" PDE_TEST_CUPS_PPD="$ppd" \
-  PDE_TEST_CUPS_RAW_QUEUE=plain "$live_test" --gtest_filter='LiveServer.*'
+CUPS_SERVER="$server" PDE_TEST_CUPS_QUEUE=q PDE_TEST_CUPS_DEVICE="$device" \
+  PDE_TEST_CUPS_PPD="$ppd" PDE_TEST_CUPS_RAW_QUEUE=plain "$live_test" --gtest_filter='LiveServer.*'
+
+[ -n "$pdehost" ] || exit 0
+export CUPS_SERVER="$server"
+cd "$sessions"
+
+job_count() { lpstat -h "$server" -W all -o | wc -l; }
+
+# Waits until job ID of queue q has completed, then checks the device's data with OPTION...
+expect_printed() {  # JOB_LINE OPTION...
+  local line=$1 id
+  shift
+  id=$(sed -n 's/^submitted job \([0-9][0-9]*\) to q$/\1/p' <<<"$line")
+  if [ -z "$id" ]; then
+    echo "pdehost did not report a job: \"$line\"" >&2
+    return 1
+  fi
+  for _ in $(seq 900); do
+    lpstat -h "$server" -W completed -o q | grep -q "^q-$id " && break
+    sleep 0.1
+  done
+  lpstat -h "$server" -W completed -o q | grep -q "^q-$id " ||
+    { echo "job $id did not complete" >&2; return 1; }
+  echo "job $id, the printer's job header:"
+  grep -a '^@PJL SET' "$device"
+  "$check" "$device" "$@"
+}
+
+# The dialog for the queue, with the PPD the server holds: a private job charged to a
+# department, submitted from the script.
+out=$("$pdehost" --printer q --script private-job.session --quiet)
+expect_printed "$out" PrintMode=Private DeptCode=True \
+  DINDigit1=1 DINDigit2=3 DINDigit3=5 DINDigit4=7 DINDigit5=9 \
+  DCDigit1=2 DCDigit2=4 DCDigit3=6 DCDigit4=8 DCDigit5=0
+
+# --print after the session: the "é" typed into the DIN is not one of the PPD's digits, so its
+# digit prints as the default's; everything else as chosen.
+out=$("$pdehost" --printer q --print hello.txt --script pasted-din.session --quiet)
+expect_printed "$out" PrintMode=Hold BlankPage=True \
+  DINDigit1=1 DINDigit2=2 DINDigit3=2 DINDigit4=4 DINDigit5=5
+
+# Refused: no such queue, an unreadable file, a server that does not answer. Exit status 2, a
+# message, and no job.
+jobs_before=$(job_count)
+expect_refused() {  # MESSAGE PDEHOST-ARGUMENT...
+  local message=$1 status=0 stdout="$work/log/pdehost.out" stderr="$work/log/pdehost.err"
+  shift
+  "$pdehost" "$@" --script private-job.session --quiet >"$stdout" 2>"$stderr" || status=$?
+  if [ "$status" -ne 2 ] || ! grep -qxF "$message" "$stderr" || [ -s "$stdout" ]; then
+    echo "pdehost $* exited $status, expected 2 and \"$message\"; it wrote:" >&2
+    cat "$stdout" "$stderr" >&2
+    return 1
+  fi
+}
+missing_queue="queue \"nosuch\" does not exist on the CUPS server at $server"
+expect_refused "pdehost: $missing_queue" --printer nosuch
+expect_refused "private-job.session:11: submit \"hello.txt\": $missing_queue" \
+  --printer nosuch --ppd "$ppd"
+expect_refused "pdehost: cannot read \"missing.txt\": No such file or directory" \
+  --printer q --print missing.txt
+CUPS_SERVER=127.0.0.1:1 expect_refused "pdehost: the CUPS server at 127.0.0.1:1 does not answer" \
+  --printer q
+[ "$(job_count)" -eq "$jobs_before" ] || { echo "a refused submission left a job" >&2; exit 1; }
+echo "pdehost printed through the private server, and refused what it should"

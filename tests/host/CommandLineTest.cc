@@ -13,7 +13,8 @@ TEST(CommandLine, TakesEveryOptionInBothForms) {
                                 "--settings", "s.txt", "--script=-", "--emit", "json", "--quiet",
                                 "--options=B=2,C=3", "--check-leaks",
                                 "--fail-allocation", "CFRunLoopTimer:2:1",
-                                "--fail-call=PMTicketGetPPDDict:-30891"},
+                                "--fail-call=PMTicketGetPPDDict:-30891", "--print", "a.txt",
+                                "--printer=office"},
                                &options, &error))
       << error;
   EXPECT_EQ(options.ppdPath, "a.ppd");
@@ -21,6 +22,8 @@ TEST(CommandLine, TakesEveryOptionInBothForms) {
   EXPECT_EQ(options.settingsPath, "s.txt");
   EXPECT_EQ(options.scriptPath, "-");
   EXPECT_EQ(options.optionList, "A=1 B=2,C=3");
+  EXPECT_EQ(options.printerQueue, "office");
+  EXPECT_EQ(options.printFile, "a.txt");
   EXPECT_EQ(options.emit, EmitFormat::kJson);
   EXPECT_TRUE(options.quiet);
   EXPECT_TRUE(options.checkLeaks);
@@ -62,6 +65,8 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
       {{"--fail-allocation", "X:1:2:3"}, "--fail-allocation takes KIND[:COUNT[:SKIP]]"},
       {{"--fail-call", "Op"}, "--fail-call takes OPERATION:STATUS[:COUNT[:SKIP]]"},
       {{"--fail-call", "Op:x"}, "--fail-call takes OPERATION:STATUS[:COUNT[:SKIP]]"},
+      {{"--printer="}, "--printer needs a queue name"},
+      {{"--print", "a.txt"}, "--print needs --printer QUEUE"},
   };
   for (const auto& testCase : kCases) {
     HostOptions options;

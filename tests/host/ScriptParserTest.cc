@@ -109,7 +109,7 @@ TEST(ScriptParser, LexicalErrorsNameTheLine) {
 TEST(ScriptParser, ActionsAndControlsAreChecked) {
   EXPECT_EQ(ParseError("show\n\n\njump DIN"),
             "t.session:4: unknown action \"jump\" (show, choose, focus, select, type, key, paste, "
-            "idle, sync, summary, print, expect)");
+            "idle, sync, summary, print, submit, expect)");
   EXPECT_EQ(ParseError("focus Din"),
             "t.session:1: unknown control \"Din\" (use 5 to 10 or PrintMode, DIN, Department, DC, "
             "BlankPages, DistinguishThinLines)");
@@ -129,6 +129,9 @@ TEST(ScriptParser, ActionsAndControlsAreChecked) {
   EXPECT_EQ(ParseError("select DIN 0 x"),
             "t.session:1: the selection end must be a number from 0 to 32767, not \"x\"");
   EXPECT_EQ(ParseError("sync both"), "t.session:1: usage: sync in|out");
+  EXPECT_EQ(ParseError("submit report.txt"), "t.session:1: usage: submit \"<file>\"");
+  EXPECT_EQ(ParseError("submit \"\""), "t.session:1: usage: submit \"<file>\"");
+  EXPECT_EQ(ParseOk("submit \"a b.txt\"").lines[0].actions[0].text, "a b.txt");
   EXPECT_EQ(ParseError("\"show\""), "t.session:1: an action begins with a word, not a text");
   EXPECT_EQ(ParseError("expect rows"), "t.session:1: usage: expect rows <n>");
   EXPECT_EQ(ParseError("expect visible DIN"),

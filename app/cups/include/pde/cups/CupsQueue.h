@@ -22,6 +22,11 @@ namespace pde::cups {
 int SubmitJob(const std::string& queue, const std::string& file,
               const std::vector<std::pair<std::string, std::string>>& options, std::string* error);
 
+// Checks, without contacting a server, that `file` is what SubmitJob can send: a regular file
+// that can be opened for reading. Returns false and writes the reason to `*error` (when `error`
+// is not null) otherwise, in the words SubmitJob uses.
+bool CanSubmitFile(const std::string& file, std::string* error);
+
 // Fetches the PPD of the CUPS queue `queue` from the server into a new temporary file (under
 // $TMPDIR, else /tmp). Returns the file's path; the caller owns the file and removes it when done.
 // Returns an empty string and writes a readable message to `*error` (when `error` is not null)

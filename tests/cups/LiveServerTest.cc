@@ -37,13 +37,6 @@ std::string ReadWholeFile(const std::string& path) {
   return content.str();
 }
 
-int CountJobs() {
-  cups_job_t* jobs = nullptr;
-  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
-  cupsFreeJobs(count, jobs);
-  return count;
-}
-
 // Waits until job `id` of `queue` leaves the server; returns its final state, or 0 when it is
 // still pending at the deadline or cannot be found.
 ipp_jstate_t WaitForJob(const std::string& queue, int id) {
@@ -102,22 +95,6 @@ class LiveServer : public ::testing::Test {
   std::string rawQueue_;
 };
 
-TEST_F(LiveServer, TheFourteenOptionsReachThePrinterAsTheirCode) {
-  PaneOptions chosen = pde::test::DefaultPaneOptions();
-  chosen["PrintMode"] = "Private";
-  chosen["DeptCode"] = "True";
-  chosen["BlankPage"] = "True";
-  const std::string din = "90417", dc = "31460";
-  for (int i = 0; i < 5; ++i) {
-    chosen["DINDigit" + std::to_string(i + 1)] = std::string(1, din[i]);
-    chosen["DCDigit" + std::to_string(i + 1)] = std::string(1, dc[i]);
-  }
-  const std::string output = PrintAndReadDevice(AsJobOptions(chosen));
-  EXPECT_EQ(pde::test::CheckPrinterCode(output, chosen), "");
-  EXPECT_NE(output.find("@PJL SET PRINTMODE=PRIVATE\n@PJL SET DINDIGIT1=9\n"), std::string::npos);
-  EXPECT_NE(output.find("@PJL ENTER LANGUAGE = POSTSCRIPT"), std::string::npos);
-}
-
 TEST_F(LiveServer, ValuesThePPDDoesNotListFallBackToItsDefaultsAndNothingElseIsLost) {
   PaneOptions chosen = pde::test::DefaultPaneOptions();
   chosen["PrintMode"] = "Private";
@@ -138,16 +115,6 @@ TEST_F(LiveServer, ValuesThePPDDoesNotListFallBackToItsDefaultsAndNothingElseIsL
   printed["DCDigit3"] = "2";
   const std::string output = PrintAndReadDevice(submitted);
   EXPECT_EQ(pde::test::CheckPrinterCode(output, printed), "");
-}
-
-TEST_F(LiveServer, RefusedSubmissionsCreateNoJob) {
-  const int before = CountJobs();
-  std::string error;
-  EXPECT_EQ(SubmitJob("no-such-queue", kSampleFile, {{"PrintMode", "Private"}}, &error), 0);
-  EXPECT_EQ(error, "queue \"no-such-queue\" does not exist on the CUPS server at " + server_);
-  EXPECT_EQ(SubmitJob(queue_, "/nonexistent/hello.txt", {}, &error), 0);
-  EXPECT_EQ(error, "cannot read \"/nonexistent/hello.txt\": No such file or directory");
-  EXPECT_EQ(CountJobs(), before);
 }
 
 TEST_F(LiveServer, FetchesTheQueuesPPDIntoAFileTheCallerOwns) {

@@ -115,6 +115,11 @@ const std::vector<OptionSpec>& Specs() {
          o->quiet = true;
          return std::string();
        }},
+      {"--gui", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->gui = true;
+         return std::string();
+       }},
       {"--help", false,
        [](HostOptions* o, const std::string&) -> std::string {
          o->help = true;
@@ -186,13 +191,17 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* op
     *error = "--print needs --printer QUEUE";
     return false;
   }
+  if (options->gui && !options->scriptPath.empty()) {
+    *error = "--gui and --script cannot be given together";
+    return false;
+  }
   return true;
 }
 
 std::string UsageText() {
   return "usage: pdehost [--ppd FILE] [--bundle DIR] [--options \"K=V K=V ...\"]\n"
          "               [--settings FILE] [--script FILE | -] [--emit lines|json] [--quiet]\n"
-         "               [--printer QUEUE [--print FILE]]\n"
+         "               [--printer QUEUE [--print FILE]] [--gui]\n"
          "\n"
          "Opens the print dialog's pane for the printer of FILE (a PPD; default: the bundled\n"
          "sample printer) and runs a session script (default: the bundled demo).\n"
@@ -210,6 +219,9 @@ std::string UsageText() {
          "                    PPD is the printer's when --ppd is not given\n"
          "  --print FILE      after the session, submit FILE to the queue with the dialog's\n"
          "                    options and write the job ID\n"
+         "  --gui             instead of a script, show the pane, its summary and Print and\n"
+         "                    Cancel in a window; Print writes the options as `print` does\n"
+         "                    (exit status 1 for Cancel)\n"
          "  --help            this text\n"
          "Exit status: 0 the session ran, 1 an expect failed, 2 bad input.\n";
 }

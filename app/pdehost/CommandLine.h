@@ -28,6 +28,7 @@ struct HostOptions {
   std::string printFile;     // --print: submitted to --printer after the session
   EmitFormat emit = EmitFormat::kLines;  // --emit lines|json
   bool quiet = false;        // --quiet: write only what `print` writes
+  bool gui = false;          // --gui: the pane in a window, worked by a person, not a script
   bool help = false;         // --help
   // Test hooks, left out of the usage text:
   bool checkLeaks = false;   // --check-leaks: exit 3 when objects outlive the session
@@ -37,7 +38,7 @@ struct HostOptions {
 
 // Parses the arguments after the program name ("--name value" or "--name=value"). Returns
 // false with *error set to a one-line reason for an unknown option, a missing or bad value, an
-// argument that is not an option, or --print without --printer.
+// argument that is not an option, --print without --printer, or --gui with --script.
 bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* options,
                       std::string* error);
 

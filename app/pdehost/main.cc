@@ -8,6 +8,7 @@
 
 #include "CommandLine.h"
 #include "DialogSession.h"
+#include "GuiSession.h"
 #include "Paths.h"
 #include "PpdScan.h"
 #include "Script.h"
@@ -141,7 +142,8 @@ int RunSession(const HostOptions& options, std::string* out) {
   Script script;
   SessionSetup setup;
   SettingList fromOptions;
-  if (!ScanPpd(ppdPath, &facts, &error) || !ReadScriptFile(scriptPath, &script, &error) ||
+  if (!ScanPpd(ppdPath, &facts, &error) ||
+      (!options.gui && !ReadScriptFile(scriptPath, &script, &error)) ||
       (!options.settingsPath.empty() &&
        !ReadSettingsFile(options.settingsPath, &setup.settings, &error)) ||
       !ParseOptionList(options.optionList, &fromOptions, &error) ||
@@ -159,6 +161,10 @@ int RunSession(const HostOptions& options, std::string* out) {
     return kExitBadInput;
   }
   if (!session.paneShown()) ReportMissingPane(session, facts);
+  if (options.gui) {
+    const int status = RunGuiSession(&session, options, out);
+    return status == kExitOk && !options.printFile.empty() ? PrintFile(options, &session, out) : status;
+  }
   const RunResult result =
       RunScript(script, &session, RunSettings{options.emit, options.quiet, options.printerQueue},
                 out, std::cerr);

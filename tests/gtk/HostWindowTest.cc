@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "GtkDriving.h"
+#include "GuiSession.h"
 #include "Paths.h"
 #include "XDisplay.h"
 
@@ -91,6 +92,56 @@ TEST_F(HostWindowTest, APrinterThePaneDeclinesShowsNoPane) {
   gtk_button_clicked(GTK_BUTTON(window_->cancelButton()));
   ASSERT_TRUE(outcome_.has_value());
   EXPECT_EQ(*outcome_, Outcome::kCancelled);
+}
+
+// The button labelled label inside container, or null.
+GtkWidget* FindButton(GtkWidget* container, const char* label) {
+  if (GTK_IS_BUTTON(container) && g_strcmp0(gtk_button_get_label(GTK_BUTTON(container)), label) == 0) {
+    return container;
+  }
+  if (!GTK_IS_CONTAINER(container)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(container));
+  GtkWidget* found = nullptr;
+  for (GList* child = children; child != nullptr && found == nullptr; child = child->next) {
+    found = FindButton(GTK_WIDGET(child->data), label);
+  }
+  g_list_free(children);
+  return found;
+}
+
+// Presses the button labelled label in the first visible toplevel that has one.
+gboolean PressButtonOfVisibleWindow(gpointer label) {
+  GList* toplevels = gtk_window_list_toplevels();
+  for (GList* window = toplevels; window != nullptr; window = window->next) {
+    GtkWidget* button = nullptr;
+    if (gtk_widget_get_visible(GTK_WIDGET(window->data)) &&
+        (button = FindButton(GTK_WIDGET(window->data), static_cast<const char*>(label)))) {
+      gtk_button_clicked(GTK_BUTTON(button));
+      break;
+    }
+  }
+  g_list_free(toplevels);
+  return G_SOURCE_REMOVE;
+}
+
+TEST_F(HostWindowTest, TheGuiSessionWritesTheOptionsOnPrintAndNothingOnCancel) {
+  PDE_REQUIRE_DISPLAY();
+  pdehost::SessionSetup setup{pdehost::DefaultPpdPath(), pdehost::BuiltBundlePath(), {{"BlankPage", "True"}}};
+  std::string error;
+  ASSERT_TRUE(session_.Open(setup, &error)) << error;
+  ASSERT_TRUE(session_.Start(&error)) << error;
+  pdehost::HostOptions options;
+  std::string out;
+  g_idle_add(PressButtonOfVisibleWindow, const_cast<char*>("_Cancel"));
+  EXPECT_EQ(pdehost::RunGuiSession(&session_, options, &out), 1);
+  EXPECT_EQ(out, "");
+
+  g_idle_add(PressButtonOfVisibleWindow, const_cast<char*>("_Print"));
+  EXPECT_EQ(pdehost::RunGuiSession(&session_, options, &out), 0);
+  EXPECT_EQ(out,
+            "BlankPage=True\nDCDigit1=5\nDCDigit2=8\nDCDigit3=2\nDCDigit4=0\nDCDigit5=3\n"
+            "DINDigit1=5\nDINDigit2=8\nDINDigit3=2\nDINDigit4=0\nDINDigit5=3\nDeptCode=False\n"
+            "DistinguishThinLines=False\nPrintMode=Normal\n");
 }
 
 }  // namespace

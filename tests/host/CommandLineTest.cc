@@ -48,6 +48,16 @@ TEST(CommandLine, DefaultsLeaveTheChoiceToTheHost) {
   EXPECT_EQ(options.scriptPath, "");
   EXPECT_EQ(options.emit, EmitFormat::kLines);
   EXPECT_FALSE(options.quiet);
+  EXPECT_FALSE(options.gui);
+}
+
+TEST(CommandLine, GuiTakesThePlaceOfTheScript) {
+  HostOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseCommandLine({"--gui", "--printer", "office", "--print", "a.txt"}, &options, &error))
+      << error;
+  EXPECT_TRUE(options.gui);
+  EXPECT_EQ(options.scriptPath, "");
 }
 
 TEST(CommandLine, RefusesWhatItDoesNotKnow) {
@@ -67,6 +77,8 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
       {{"--fail-call", "Op:x"}, "--fail-call takes OPERATION:STATUS[:COUNT[:SKIP]]"},
       {{"--printer="}, "--printer needs a queue name"},
       {{"--print", "a.txt"}, "--print needs --printer QUEUE"},
+      {{"--gui", "--script", "s"}, "--gui and --script cannot be given together"},
+      {{"--gui=yes"}, "--gui takes no value"},
   };
   for (const auto& testCase : kCases) {
     HostOptions options;

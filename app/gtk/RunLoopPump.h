@@ -9,8 +9,8 @@
 namespace pde::gtk {
 
 // While it lives, runs one pass of the current thread's run loop on every tick (kTickMilliseconds)
-// and once more soon after each RequestPass, and calls afterPass after every pass. Sources live on
-// the default main context; the destructor removes them.
+// and once more soon after each RequestPass, and calls afterPass after every pass (afterPass must
+// not destroy the pump). Sources live on the default main context; the destructor removes them.
 class RunLoopPump {
  public:
   static constexpr guint kTickMilliseconds = 50;

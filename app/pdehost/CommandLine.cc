@@ -55,7 +55,7 @@ bool ParseFailure(std::string_view text, bool allocation, InjectedFailure* failu
   return true;
 }
 
-struct OptionSpec {
+struct OptionRule {
   std::string_view name;
   bool takesValue;
   // Applies the value; returns a reason when it is bad, or an empty string.
@@ -68,8 +68,8 @@ std::string SetPath(std::string* field, const std::string& value, std::string_vi
   return {};
 }
 
-const std::vector<OptionSpec>& Specs() {
-  static const std::vector<OptionSpec> specs = {
+const std::vector<OptionRule>& Specs() {
+  static const std::vector<OptionRule> rules = {
       {"--ppd", true,
        [](HostOptions* o, const std::string& v) -> std::string { return SetPath(&o->ppdPath, v, "--ppd"); }},
       {"--bundle", true,
@@ -147,7 +147,7 @@ const std::vector<OptionSpec>& Specs() {
          return "";
        }},
   };
-  return specs;
+  return rules;
 }
 
 }  // namespace
@@ -158,30 +158,30 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* op
     const std::string& argument = arguments[i];
     const size_t equals = argument.find('=');
     const std::string name = argument.substr(0, equals);
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& candidate : Specs()) {
-      if (candidate.name == name) spec = &candidate;
+    const OptionRule* rule = nullptr;
+    for (const OptionRule& candidate : Specs()) {
+      if (candidate.name == name) rule = &candidate;
     }
-    if (spec == nullptr) {
+    if (rule == nullptr) {
       *error = argument.starts_with("-") ? "unknown option " + name
                                          : "unexpected argument \"" + argument + "\"";
       return false;
     }
     std::string value;
     if (equals != std::string::npos) {
-      if (!spec->takesValue) {
+      if (!rule->takesValue) {
         *error = name + " takes no value";
         return false;
       }
       value = argument.substr(equals + 1);
-    } else if (spec->takesValue) {
+    } else if (rule->takesValue) {
       if (i + 1 >= arguments.size()) {
         *error = name + " needs a value";
         return false;
       }
       value = arguments[++i];
     }
-    const std::string why = spec->apply(options, value);
+    const std::string why = rule->apply(options, value);
     if (!why.empty()) {
       *error = why;
       return false;

@@ -10,7 +10,7 @@
 namespace pde::cf {
 namespace {
 
-// One conversion specification, as parsed from the format.
+// One conversion, as parsed from the format.
 struct Conversion {
   std::string flags;
   std::optional<int> width;
@@ -21,20 +21,20 @@ struct Conversion {
 
 // The C library format of a conversion, with widths resolved.
 std::string CFormatOf(const Conversion& conversion, std::string_view length, char type) {
-  std::string spec = "%" + conversion.flags;
-  if (conversion.width) spec += std::to_string(*conversion.width);
-  if (conversion.precision) spec += "." + std::to_string(*conversion.precision);
-  spec += length;
-  spec += type;
-  return spec;
+  std::string directive = "%" + conversion.flags;
+  if (conversion.width) directive += std::to_string(*conversion.width);
+  if (conversion.precision) directive += "." + std::to_string(*conversion.precision);
+  directive += length;
+  directive += type;
+  return directive;
 }
 
 template <typename Value>
-std::string PrintC(const std::string& spec, Value value) {
-  int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string PrintC(const std::string& directive, Value value) {
+  int size = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (size <= 0) return {};
   std::string out(static_cast<size_t>(size) + 1, '\0');
-  std::snprintf(out.data(), out.size(), spec.c_str(), value);
+  std::snprintf(out.data(), out.size(), directive.c_str(), value);
   out.resize(static_cast<size_t>(size));
   return out;
 }

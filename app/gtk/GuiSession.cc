@@ -27,7 +27,8 @@ int RunGuiSession(DialogSession* session, const HostOptions& options, std::strin
     std::cerr << "pdehost: " << error << "\n";
     return 2;
   }
-  *out += options.emit == EmitFormat::kJson ? FormatOptionJson(printed) : FormatOptionLines(printed);
+  *out +=
+      options.emit == EmitFormat::kJson ? FormatOptionJson(printed) : FormatOptionLines(printed);
   return 0;
 }
 

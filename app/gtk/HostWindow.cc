@@ -61,9 +61,11 @@ void HostWindow::ShowSummary() {
   pdehost::SummaryRows rows;
   std::string text;
   if (session_->paneShown() && session_->Summary(&rows) == noErr) {
-    for (const auto& [title, setting] : rows) text += (text.empty() ? "" : "\n") + title + ": " + setting;
+    for (const auto& [title, setting] : rows)
+      text += (text.empty() ? "" : "\n") + title + ": " + setting;
   }
-  if (text != gtk_label_get_text(GTK_LABEL(summary_))) gtk_label_set_text(GTK_LABEL(summary_), text.c_str());
+  if (text != gtk_label_get_text(GTK_LABEL(summary_)))
+    gtk_label_set_text(GTK_LABEL(summary_), text.c_str());
 }
 
 void HostWindow::OnPrint(GtkButton*, gpointer self) {

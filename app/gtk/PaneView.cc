@@ -38,8 +38,12 @@ void InstallPaneStyle() {
   g_object_unref(provider);
 }
 
-int Width(const Rect& r) { return std::max(0, r.right - r.left); }
-int Height(const Rect& r) { return std::max(0, r.bottom - r.top); }
+int Width(const Rect& r) {
+  return std::max(0, r.right - r.left);
+}
+int Height(const Rect& r) {
+  return std::max(0, r.bottom - r.top);
+}
 
 // The widget that shows one control; every mapping of a control kind to a widget is here.
 GtkWidget* MakeWidget(const ControlSnapshot& snapshot) {
@@ -102,7 +106,8 @@ PaneView::~PaneView() {
   pump_.reset();
   // The widgets may already be destroyed with the window they were in; the view's references
   // keep them valid objects until here.
-  for (const auto& binding : bindings_) g_signal_handlers_disconnect_by_data(binding->widget, binding.get());
+  for (const auto& binding : bindings_)
+    g_signal_handlers_disconnect_by_data(binding->widget, binding.get());
   gtk_widget_destroy(root_);
   for (const auto& binding : bindings_) g_object_unref(binding->widget);
   g_object_unref(root_);
@@ -183,9 +188,10 @@ void PaneView::RefreshControl(Binding* binding, const ControlSnapshot& snapshot,
   }
   switch (binding->kind) {
     case ControlKind::kPopupButton: {
-      const gint active = snapshot.value >= 1 && static_cast<size_t>(snapshot.value) <= snapshot.items.size()
-                              ? snapshot.value - 1
-                              : -1;
+      const gint active =
+          snapshot.value >= 1 && static_cast<size_t>(snapshot.value) <= snapshot.items.size()
+              ? snapshot.value - 1
+              : -1;
       if (gtk_combo_box_get_active(GTK_COMBO_BOX(widget)) != active) {
         gtk_combo_box_set_active(GTK_COMBO_BOX(widget), active);
       }
@@ -196,7 +202,8 @@ void PaneView::RefreshControl(Binding* binding, const ControlSnapshot& snapshot,
       if (takeFocus && gtk_widget_get_mapped(widget) && snapshot.enabled) {
         gtk_entry_grab_focus_without_selecting(entry);
       }
-      if (snapshot.text != gtk_entry_get_text(entry)) gtk_entry_set_text(entry, snapshot.text.c_str());
+      if (snapshot.text != gtk_entry_get_text(entry))
+        gtk_entry_set_text(entry, snapshot.text.c_str());
       const gint start = CharacterOffsetFromUtf16(snapshot.text, snapshot.selection.selStart);
       const gint end = CharacterOffsetFromUtf16(snapshot.text, snapshot.selection.selEnd);
       gint shownStart = 0;
@@ -204,7 +211,8 @@ void PaneView::RefreshControl(Binding* binding, const ControlSnapshot& snapshot,
       if (!gtk_editable_get_selection_bounds(GTK_EDITABLE(entry), &shownStart, &shownEnd)) {
         shownStart = shownEnd = gtk_editable_get_position(GTK_EDITABLE(entry));
       }
-      if (shownStart != start || shownEnd != end) gtk_editable_select_region(GTK_EDITABLE(entry), start, end);
+      if (shownStart != start || shownEnd != end)
+        gtk_editable_select_region(GTK_EDITABLE(entry), start, end);
       break;
     }
     case ControlKind::kStaticText:
@@ -249,14 +257,16 @@ gboolean PaneView::OnEntryKeyPress(GtkWidget*, GdkEventKey* event, gpointer data
   if (focus != binding->control) view->ForwardSelection(binding);
   const bool repeat = binding->heldKeyval == event->keyval;
   binding->heldKeyval = event->keyval;
-  const OSStatus status = pde::TypeKey(view->window_, decision.charCode, repeat, decision.modifiers);
+  const OSStatus status =
+      pde::TypeKey(view->window_, decision.charCode, repeat, decision.modifiers);
   ControlRef focusAfter = nullptr;
   GetKeyboardFocus(view->window_, &focusAfter);
   view->AfterAction();
   // A tab that left the model's focus where it was moves GTK's focus on, out of the pane; a return
   // that no handler took goes on to the dialog's default button.
   if (decision.charCode == kTabCharCode) return focusAfter != binding->control;
-  const bool returnKey = decision.charCode == kReturnCharCode || decision.charCode == kEnterCharCode;
+  const bool returnKey =
+      decision.charCode == kReturnCharCode || decision.charCode == kEnterCharCode;
   return returnKey && status == eventNotHandledErr ? FALSE : TRUE;
 }
 
@@ -267,11 +277,13 @@ gboolean PaneView::OnEntryKeyRelease(GtkWidget*, GdkEventKey* event, gpointer da
 }
 
 void PaneView::OnEntryInsertText(GtkEditable* entry, gchar*, gint, gint*, gpointer data) {
-  if (!static_cast<Binding*>(data)->view->updating_) g_signal_stop_emission_by_name(entry, "insert-text");
+  if (!static_cast<Binding*>(data)->view->updating_)
+    g_signal_stop_emission_by_name(entry, "insert-text");
 }
 
 void PaneView::OnEntryDeleteText(GtkEditable* entry, gint, gint, gpointer data) {
-  if (!static_cast<Binding*>(data)->view->updating_) g_signal_stop_emission_by_name(entry, "delete-text");
+  if (!static_cast<Binding*>(data)->view->updating_)
+    g_signal_stop_emission_by_name(entry, "delete-text");
 }
 
 void PaneView::OnEntrySelectionMoved(GObject*, GParamSpec*, gpointer data) {

@@ -15,7 +15,9 @@ bool IsCupsPrinter(GtkPrinter* printer) {
   return backend != nullptr && g_str_equal(G_OBJECT_TYPE_NAME(backend), "GtkPrintBackendCups");
 }
 
-void Say(const std::string& message) { std::cerr << "pdeprint: " << message << "\n"; }
+void Say(const std::string& message) {
+  std::cerr << "pdeprint: " << message << "\n";
+}
 
 }  // namespace
 
@@ -49,7 +51,9 @@ PrintDialog::~PrintDialog() {
   g_object_unref(dialog_);
 }
 
-void PrintDialog::Present() { gtk_window_present(GTK_WINDOW(dialog_)); }
+void PrintDialog::Present() {
+  gtk_window_present(GTK_WINDOW(dialog_));
+}
 
 void PrintDialog::OnPrinterSelected(GObject* dialog, GParamSpec*, gpointer self) {
   static_cast<PrintDialog*>(self)->SelectPrinter(
@@ -116,7 +120,8 @@ void PrintDialog::Print() {
       for (const auto& [keyword, value] : options) {
         gtk_print_settings_set(settings, ("cups-" + keyword).c_str(), value.c_str());
       }
-      if (!SaveSettings(pane_->queue(), options, &error)) Say("the settings are not saved: " + error);
+      if (!SaveSettings(pane_->queue(), options, &error))
+        Say("the settings are not saved: " + error);
     }
   }
   gchar* title = g_path_get_basename(file_.c_str());

@@ -29,7 +29,9 @@ bool ChooseBundle(const std::string& ppdPath, const pdehost::PpdFacts& facts, st
   return false;
 }
 
-std::string StatusText(OSStatus status) { return "status " + std::to_string(status); }
+std::string StatusText(OSStatus status) {
+  return "status " + std::to_string(status);
+}
 
 }  // namespace
 

@@ -23,14 +23,17 @@ std::string ConfigurationDirectory() {
 }
 
 bool IsFileName(const std::string& name) {
-  if (name.empty() || name.size() > kMaxPrinterNameBytes || name == "." || name == "..") return false;
+  if (name.empty() || name.size() > kMaxPrinterNameBytes || name == "." || name == "..")
+    return false;
   for (unsigned char c : name) {
     if (c == '/' || c < 0x20 || c == 0x7F) return false;
   }
   return true;
 }
 
-std::string Why(const std::string& path) { return path + ": " + std::strerror(errno); }
+std::string Why(const std::string& path) {
+  return path + ": " + std::strerror(errno);
+}
 
 // Makes directory with mode 0700 unless it exists.
 bool MakePrivateDirectory(const std::string& directory, std::string* error) {
@@ -80,7 +83,8 @@ bool LoadSavedSettings(const std::string& printer, pdehost::SettingList* setting
   return true;
 }
 
-bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options, std::string* error) {
+bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options,
+                  std::string* error) {
   const std::string path = SettingsPathFor(printer);
   if (path.empty()) {
     *error = "no settings file can be named for printer \"" + printer + "\"";
@@ -101,8 +105,8 @@ bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options,
     *error = Why(path);
     return false;
   }
-  bool saved = fchmod(fd, 0600) == 0 && WriteAll(fd, pdehost::FormatOptionLines(kept)) &&
-               fsync(fd) == 0;
+  bool saved =
+      fchmod(fd, 0600) == 0 && WriteAll(fd, pdehost::FormatOptionLines(kept)) && fsync(fd) == 0;
   int failure = errno;
   if (close(fd) != 0 && saved) {
     saved = false;

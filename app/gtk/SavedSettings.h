@@ -29,6 +29,7 @@ bool LoadSavedSettings(const std::string& printer, pdehost::SettingList* setting
 // Writes options, secret keywords left out, as printer's settings file with mode 0600 (its
 // directory made with mode 0700 when missing), replacing the previous file at once. Returns
 // false with *error set when the printer cannot name a file or the file cannot be written.
-bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options, std::string* error);
+bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options,
+                  std::string* error);
 
 }  // namespace pde::gtk

@@ -1,7 +1,6 @@
 // GtkDriving.cc: synthesised key events and offscreen drawing for the GTK tests.
 #include "GtkDriving.h"
 
-
 namespace pde::test {
 namespace {
 
@@ -19,7 +18,8 @@ void SendKeyEvent(GtkWidget* widget, GdkEventType type, guint keyval, GdkModifie
   event->key.state = state;
   GdkKeymapKey* keys = nullptr;
   gint count = 0;
-  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count) &&
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys,
+                                        &count) &&
       count > 0) {
     event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
     event->key.group = static_cast<guint8>(keys[0].group);
@@ -39,7 +39,8 @@ void WaitForPaint(GtkWidget* widget) {
   const gulong handler = g_signal_connect_swapped(
       clock, "after-paint", G_CALLBACK(+[](bool* flag) { *flag = true; }), &painted);
   // Wakes the loop up now and then, so that it cannot sleep for good.
-  const guint ticker = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  const guint ticker = g_timeout_add(
+      10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
   gtk_widget_queue_draw(widget);
   for (int i = 0; i < kMostEventsAtOnce && !painted; ++i) g_main_context_iteration(nullptr, TRUE);
   g_source_remove(ticker);
@@ -53,7 +54,8 @@ void WaitForActiveWindow(GtkWidget* widget) {
   GtkWidget* toplevel = gtk_widget_get_toplevel(widget);
   if (!GTK_IS_WINDOW(toplevel)) return;
   gtk_window_present(GTK_WINDOW(toplevel));
-  const guint ticker = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  const guint ticker = g_timeout_add(
+      10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
   for (int i = 0; i < 300 && !gtk_window_is_active(GTK_WINDOW(toplevel)); ++i) {
     g_main_context_iteration(nullptr, TRUE);
   }

@@ -15,7 +15,8 @@ void DrainEvents();
 // Sends a real key press and release for keyval with the modifier state to widget's toplevel,
 // through gtk_main_do_event, as the X server's events arrive: the toplevel hands them to its
 // focus widget.
-void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state = static_cast<GdkModifierType>(0));
+void PressKey(GtkWidget* widget, guint keyval,
+              GdkModifierType state = static_cast<GdkModifierType>(0));
 // Presses the key of each ASCII character of text in turn.
 void TypeKeys(GtkWidget* widget, std::string_view text);
 

@@ -23,7 +23,8 @@ class HostWindowTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(session_.Open(setup, &error)) << error;
     ASSERT_TRUE(session_.Start(&error)) << error;
-    window_ = std::make_unique<HostWindow>(&session_, [this](Outcome outcome) { outcome_ = outcome; });
+    window_ =
+        std::make_unique<HostWindow>(&session_, [this](Outcome outcome) { outcome_ = outcome; });
     window_->Present();
     DrainEvents();
   }
@@ -96,7 +97,8 @@ TEST_F(HostWindowTest, APrinterThePaneDeclinesShowsNoPane) {
 
 // The button labelled label inside container, or null.
 GtkWidget* FindButton(GtkWidget* container, const char* label) {
-  if (GTK_IS_BUTTON(container) && g_strcmp0(gtk_button_get_label(GTK_BUTTON(container)), label) == 0) {
+  if (GTK_IS_BUTTON(container) &&
+      g_strcmp0(gtk_button_get_label(GTK_BUTTON(container)), label) == 0) {
     return container;
   }
   if (!GTK_IS_CONTAINER(container)) return nullptr;
@@ -126,7 +128,8 @@ gboolean PressButtonOfVisibleWindow(gpointer label) {
 
 TEST_F(HostWindowTest, TheGuiSessionWritesTheOptionsOnPrintAndNothingOnCancel) {
   PDE_REQUIRE_DISPLAY();
-  pdehost::SessionSetup setup{pdehost::DefaultPpdPath(), pdehost::BuiltBundlePath(), {{"BlankPage", "True"}}};
+  pdehost::SessionSetup setup{
+      pdehost::DefaultPpdPath(), pdehost::BuiltBundlePath(), {{"BlankPage", "True"}}};
   std::string error;
   ASSERT_TRUE(session_.Open(setup, &error)) << error;
   ASSERT_TRUE(session_.Start(&error)) << error;

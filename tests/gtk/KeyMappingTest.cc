@@ -38,11 +38,16 @@ TEST(KeyMapping, EditingKeysAreTheModelsCharCodes) {
   const struct {
     guint keyval;
     unsigned char code;
-  } keys[] = {{GDK_KEY_BackSpace, kBackspaceCharCode}, {GDK_KEY_Delete, kDeleteCharCode},
-              {GDK_KEY_KP_Delete, kDeleteCharCode},    {GDK_KEY_Left, kLeftArrowCharCode},
-              {GDK_KEY_KP_Left, kLeftArrowCharCode},   {GDK_KEY_Right, kRightArrowCharCode},
-              {GDK_KEY_Home, kHomeCharCode},           {GDK_KEY_End, kEndCharCode},
-              {GDK_KEY_Tab, kTabCharCode},             {GDK_KEY_Return, kReturnCharCode},
+  } keys[] = {{GDK_KEY_BackSpace, kBackspaceCharCode},
+              {GDK_KEY_Delete, kDeleteCharCode},
+              {GDK_KEY_KP_Delete, kDeleteCharCode},
+              {GDK_KEY_Left, kLeftArrowCharCode},
+              {GDK_KEY_KP_Left, kLeftArrowCharCode},
+              {GDK_KEY_Right, kRightArrowCharCode},
+              {GDK_KEY_Home, kHomeCharCode},
+              {GDK_KEY_End, kEndCharCode},
+              {GDK_KEY_Tab, kTabCharCode},
+              {GDK_KEY_Return, kReturnCharCode},
               {GDK_KEY_KP_Enter, kEnterCharCode}};
   for (const auto& key : keys) {
     const KeyDecision decision = DecideKey(key.keyval, kNone);

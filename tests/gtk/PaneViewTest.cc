@@ -159,8 +159,8 @@ TEST_F(PaneViewTest, TheTypicalUseThroughGtkEvents) {
   EXPECT_EQ(options["DINDigit1"] + options["DINDigit2"] + options["DINDigit3"] +
                 options["DINDigit4"] + options["DINDigit5"],
             "24680");
-  EXPECT_EQ(options["DCDigit1"] + options["DCDigit2"] + options["DCDigit3"] +
-                options["DCDigit4"] + options["DCDigit5"],
+  EXPECT_EQ(options["DCDigit1"] + options["DCDigit2"] + options["DCDigit3"] + options["DCDigit4"] +
+                options["DCDigit5"],
             "00417");
 
   if (const char* directory = std::getenv("PDE_SCREENSHOT_DIR")) {

@@ -44,9 +44,11 @@ std::string ReadWholeFile(const std::string& path) {
 // Runs the main loop until done() holds or the deadline passes; returns done().
 template <typename Done>
 bool RunUntil(Done done) {
-  const guint ticker = g_timeout_add(20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  const guint ticker = g_timeout_add(
+      20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
   const auto deadline = std::chrono::steady_clock::now() + kDeadline;
-  while (!done() && std::chrono::steady_clock::now() < deadline) g_main_context_iteration(nullptr, TRUE);
+  while (!done() && std::chrono::steady_clock::now() < deadline)
+    g_main_context_iteration(nullptr, TRUE);
   g_source_remove(ticker);
   return done();
 }
@@ -64,7 +66,8 @@ class LiveServer : public ::testing::Test {
     const char* queue = std::getenv("PDE_TEST_CUPS_QUEUE");
     const char* device = std::getenv("PDE_TEST_CUPS_DEVICE");
     const char* rawQueue = std::getenv("PDE_TEST_CUPS_RAW_QUEUE");
-    if (queue == nullptr || device == nullptr || rawQueue == nullptr || !std::getenv("CUPS_SERVER")) {
+    if (queue == nullptr || device == nullptr || rawQueue == nullptr ||
+        !std::getenv("CUPS_SERVER")) {
       GTEST_SKIP() << "needs the private server of tests/cups/private-cupsd.sh";
     }
     PDE_REQUIRE_DISPLAY();
@@ -94,7 +97,8 @@ class LiveServer : public ::testing::Test {
   }
 
   std::string SelectedPrinter() const {
-    GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog_->dialog()));
+    GtkPrinter* printer =
+        gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog_->dialog()));
     return printer != nullptr ? gtk_printer_get_name(printer) : "";
   }
 
@@ -109,7 +113,8 @@ class LiveServer : public ::testing::Test {
 
   // Presses Print as a click does, once the dialog lets it be pressed.
   void PressPrint() {
-    ASSERT_TRUE(RunUntil([&] { return gtk_widget_is_sensitive(PrintButton()); })) << "Print stays disabled";
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_is_sensitive(PrintButton()); }))
+        << "Print stays disabled";
     gtk_button_clicked(GTK_BUTTON(PrintButton()));
   }
 
@@ -141,9 +146,11 @@ TEST_F(LiveServer, PrintingFromTheTabSendsThePanesOptionsToThePrinter) {
   TypeKeys(PaneWidget(kDinID), "90417");
   TypeKeys(PaneWidget(kDinID), "3b");
   EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(PaneWidget(kDinID))), "90417");
-  ASSERT_TRUE(RunUntil([&] { return gtk_widget_is_sensitive(PrintButton()); })) << "Print stays disabled";
+  ASSERT_TRUE(RunUntil([&] { return gtk_widget_is_sensitive(PrintButton()); }))
+      << "Print stays disabled";
   if (const char* directory = std::getenv("PDE_SCREENSHOT_DIR")) {
-    EXPECT_TRUE(pde::test::SaveWidgetPng(dialog_->dialog(), std::string(directory) + "/print-dialog.png"));
+    EXPECT_TRUE(
+        pde::test::SaveWidgetPng(dialog_->dialog(), std::string(directory) + "/print-dialog.png"));
   }
 
   const int completedBefore = CountJobs(queue_, CUPS_WHICHJOBS_COMPLETED);
@@ -176,8 +183,8 @@ TEST_F(LiveServer, PrintingFromTheTabSendsThePanesOptionsToThePrinter) {
 
 TEST_F(LiveServer, TheNextDialogStartsFromTheSavedSettingsWithTheDefaultDIN) {
   std::string error;
-  ASSERT_TRUE(SaveSettings(queue_, {{"PrintMode", "Private"}, {"BlankPage", "True"}, {"DINDigit1", "9"}},
-                           &error))
+  ASSERT_TRUE(SaveSettings(
+      queue_, {{"PrintMode", "Private"}, {"BlankPage", "True"}, {"DINDigit1", "9"}}, &error))
       << error;
   OpenDialog(queue_);
   ASSERT_TRUE(RunUntil([&] { return dialog_->pane() != nullptr; }));
@@ -201,8 +208,8 @@ TEST_F(LiveServer, AQueueWithoutAPPDHasNoTabAndStillPrints) {
   ASSERT_TRUE(selected);
   EXPECT_EQ(dialog_->pane(), nullptr);
   EXPECT_FALSE(gtk_widget_get_visible(dialog_->tabPage()));
-  EXPECT_NE(messages.find("pdeprint: no pane for printer \"" + rawQueue_ + "\": queue \"" + rawQueue_ +
-                          "\" has no PPD on the CUPS server at "),
+  EXPECT_NE(messages.find("pdeprint: no pane for printer \"" + rawQueue_ + "\": queue \"" +
+                          rawQueue_ + "\" has no PPD on the CUPS server at "),
             std::string::npos)
       << messages;
 
@@ -210,7 +217,8 @@ TEST_F(LiveServer, AQueueWithoutAPPDHasNoTabAndStillPrints) {
   ASSERT_NO_FATAL_FAILURE(PressPrint());
   ASSERT_TRUE(RunUntil([&] { return outcome_.has_value(); }));
   EXPECT_EQ(*outcome_, Outcome::kPrinted);
-  EXPECT_TRUE(RunUntil([&] { return CountJobs(rawQueue_, CUPS_WHICHJOBS_COMPLETED) > completedBefore; }));
+  EXPECT_TRUE(
+      RunUntil([&] { return CountJobs(rawQueue_, CUPS_WHICHJOBS_COMPLETED) > completedBefore; }));
 }
 
 }  // namespace

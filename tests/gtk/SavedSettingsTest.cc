@@ -55,7 +55,8 @@ TEST_F(SavedSettingsTest, SavesOwnerOnlyWithoutTheDINAndReadsBack) {
 
   pdehost::SettingList read;
   ASSERT_TRUE(LoadSavedSettings("office-q", &read, &error)) << error;
-  const pdehost::SettingList expected = {{"BlankPage", "True"}, {"DCDigit1", "4"}, {"PrintMode", "Private"}};
+  const pdehost::SettingList expected = {
+      {"BlankPage", "True"}, {"DCDigit1", "4"}, {"PrintMode", "Private"}};
   EXPECT_EQ(read, expected);
 
   // Saving again replaces the file whole and leaves no temporary file behind.
@@ -68,7 +69,8 @@ TEST_F(SavedSettingsTest, SavesOwnerOnlyWithoutTheDINAndReadsBack) {
 
 TEST_F(SavedSettingsTest, ADINWrittenByHandIsNotFedBack) {
   std::filesystem::create_directories(home_ + "/config/pdekit");
-  std::ofstream(home_ + "/config/pdekit/q.settings") << "DINDigit1=9\nDINDigit6=1\nPrintMode=Private\n";
+  std::ofstream(home_ + "/config/pdekit/q.settings")
+      << "DINDigit1=9\nDINDigit6=1\nPrintMode=Private\n";
   pdehost::SettingList read;
   std::string error;
   ASSERT_TRUE(LoadSavedSettings("q", &read, &error)) << error;

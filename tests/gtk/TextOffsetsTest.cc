@@ -7,7 +7,9 @@ namespace pde::gtk {
 namespace {
 
 // "a", "é" (2 bytes), "€" (3 bytes), "😀" (4 bytes, a surrogate pair), "b".
-constexpr char kMixed[] = "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80" "b";
+constexpr char kMixed[] =
+    "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"
+    "b";
 
 TEST(TextOffsets, CharactersToUtf16Units) {
   const int expected[] = {0, 1, 2, 3, 5, 6};

@@ -16,11 +16,11 @@ bool RunningInCI();
 }  // namespace pde::test
 
 // Skips the test, or fails it in CI, when no X server could be started for GTK.
-#define PDE_REQUIRE_DISPLAY()                                                       \
-  do {                                                                              \
-    std::string pdeDisplayWhy;                                                      \
-    if (!::pde::test::StartPrivateDisplay(&pdeDisplayWhy)) {                        \
+#define PDE_REQUIRE_DISPLAY()                                                           \
+  do {                                                                                  \
+    std::string pdeDisplayWhy;                                                          \
+    if (!::pde::test::StartPrivateDisplay(&pdeDisplayWhy)) {                            \
       if (::pde::test::RunningInCI()) FAIL() << "no X server in CI: " << pdeDisplayWhy; \
-      GTEST_SKIP() << "no X server can be started: " << pdeDisplayWhy;              \
-    }                                                                               \
+      GTEST_SKIP() << "no X server can be started: " << pdeDisplayWhy;                  \
+    }                                                                                   \
   } while (false)

@@ -3,31 +3,12 @@
 
 #include <unistd.h>
 
-#include <filesystem>
 
-#include "Paths.h"
 #include "PpdScan.h"
 #include "pde/cups/CupsQueue.h"
 
 namespace pde::gtk {
 namespace {
-
-// The bundle of the first dialog extension the PPD names, in the plug-in directory; else the
-// bundle the build makes.
-bool ChooseBundle(const std::string& ppdPath, const pdehost::PpdFacts& facts, std::string* bundle,
-                  std::string* why) {
-  if (facts.dialogExtensions.empty()) {
-    *bundle = pdehost::BuiltBundlePath();
-    return true;
-  }
-  const pdehost::DialogExtensionEntry& first = facts.dialogExtensions.front();
-  *bundle = pdehost::PlugInDirectory() + "/" + pdehost::BundleBaseName(first.path);
-  std::error_code code;
-  if (std::filesystem::is_directory(*bundle, code)) return true;
-  *why = ppdPath + ":" + std::to_string(first.line) + ": the dialog extension " + first.path +
-         " is not in the plug-in directory (no " + *bundle + ")";
-  return false;
-}
 
 std::string StatusText(OSStatus status) {
   return "status " + std::to_string(status);
@@ -46,7 +27,7 @@ std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue,
   pdehost::PpdFacts facts;
   pdehost::SessionSetup setup;
   if (!pdehost::ScanPpd(pane->ppd_.path, &facts, why) ||
-      !ChooseBundle(pane->ppd_.path, facts, &setup.bundlePath, why)) {
+      !pdehost::LocateDialogExtension(pane->ppd_.path, facts, &setup.bundlePath, why)) {
     return nullptr;
   }
   setup.ppdPath = pane->ppd_.path;

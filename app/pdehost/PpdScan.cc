@@ -1,9 +1,13 @@
 // PpdScan.cc: a line scan of a PPD for the keywords the host needs before loading a plug-in.
 #include "PpdScan.h"
 
+#include <filesystem>
+#include <iostream>
 #include <string_view>
+#include <system_error>
 
 #include "Files.h"
+#include "Paths.h"
 
 namespace pdehost {
 
@@ -65,6 +69,26 @@ std::string BundleBaseName(const std::string& platformPath) {
   const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
   if (base == "." || base == "..") return {};
   return std::string(base);
+}
+
+bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, std::string* bundle,
+                           std::string* error) {
+  if (facts.dialogExtensions.empty()) {
+    *bundle = BuiltBundlePath();
+    return true;
+  }
+  const DialogExtensionEntry& first = facts.dialogExtensions.front();
+  for (size_t i = 1; i < facts.dialogExtensions.size(); ++i) {
+    std::cerr << ppdPath << ":" << facts.dialogExtensions[i].line
+              << ": only the first dialog extension is loaded; not "
+              << facts.dialogExtensions[i].path << "\n";
+  }
+  *bundle = PlugInDirectory() + "/" + BundleBaseName(first.path);
+  std::error_code code;
+  if (std::filesystem::is_directory(*bundle, code)) return true;
+  *error = ppdPath + ":" + std::to_string(first.line) + ": the dialog extension " + first.path +
+           " is not in the plug-in directory (no " + *bundle + ")";
+  return false;
 }
 
 }  // namespace pdehost

@@ -26,4 +26,11 @@ bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error);
 // "Y.plugin"); empty when there is none.
 std::string BundleBaseName(const std::string& platformPath);
 
+// The bundle a printing system loads for this PPD: its first dialog extension, mapped by base name
+// into the plug-in directory, else the bundle the build makes. Further dialog extensions are noted
+// on standard error. Returns false with *error "<ppdPath>:<line>: why" when the named bundle is
+// not in the plug-in directory.
+bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, std::string* bundle,
+                           std::string* error);
+
 }  // namespace pdehost

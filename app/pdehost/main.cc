@@ -28,32 +28,14 @@ constexpr int kExitExpectFailed = 1;
 constexpr int kExitBadInput = 2;
 constexpr int kExitLeaked = 3;
 
-// The bundle to load: --bundle, else the first dialog extension the PPD names (mapped into the
-// plug-in directory), else the bundle the build makes.
+// The bundle to load: --bundle, else the one the PPD names, else the one the build makes.
 bool ResolveBundle(const HostOptions& options, const std::string& ppdPath, const PpdFacts& facts,
                    std::string* bundlePath, std::string* error) {
   if (!options.bundlePath.empty()) {
     *bundlePath = options.bundlePath;
     return true;
   }
-  if (facts.dialogExtensions.empty()) {
-    *bundlePath = BuiltBundlePath();
-    return true;
-  }
-  const DialogExtensionEntry& first = facts.dialogExtensions.front();
-  for (size_t i = 1; i < facts.dialogExtensions.size(); ++i) {
-    std::cerr << ppdPath << ":" << facts.dialogExtensions[i].line
-              << ": only the first dialog extension is loaded; not "
-              << facts.dialogExtensions[i].path << "\n";
-  }
-  *bundlePath = PlugInDirectory() + "/" + BundleBaseName(first.path);
-  std::error_code code;
-  if (!std::filesystem::is_directory(*bundlePath, code)) {
-    *error = ppdPath + ":" + std::to_string(first.line) + ": the dialog extension " + first.path +
-             " is not in the plug-in directory (no " + *bundlePath + ")";
-    return false;
-  }
-  return true;
+  return LocateDialogExtension(ppdPath, facts, bundlePath, error);
 }
 
 // A file pdehost made, removed when it goes out of scope.

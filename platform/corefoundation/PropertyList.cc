@@ -9,8 +9,11 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
+#include "PropertyListScreen.h"
 #include "String.h"
 #include "Text.h"
 
@@ -152,8 +155,10 @@ class Converter {
     }
     if (mutability_ != kCFPropertyListImmutable) return CFPtr<CFTypeRef>(dictionary);
     CFPtr<CFTypeRef> mutableCopy(dictionary);
-    std::vector<const void*> keyRefs(keys.size());
-    std::vector<const void*> valueRefs(keys.size());
+    // A key given twice is stored once: the dictionary may hold fewer entries than were read.
+    const auto count = static_cast<size_t>(CFDictionaryGetCount(dictionary));
+    std::vector<const void*> keyRefs(count);
+    std::vector<const void*> valueRefs(count);
     CFDictionaryGetKeysAndValues(dictionary, keyRefs.data(), valueRefs.data());
     return Checked(
         CFDictionaryCreate(kCFAllocatorDefault, keyRefs.data(), valueRefs.data(),
@@ -177,6 +182,10 @@ CFPropertyListRef CreatePropertyList(std::string_view bytes, std::string_view na
     }
     if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
       why = "property list too large";
+      return {};
+    }
+    if (std::optional<std::string_view> unsafe = UnsafeForLibplist(bytes)) {
+      why = "malformed property list (" + std::string(*unsafe) + ")";
       return {};
     }
     plist_t root = nullptr;

@@ -1,6 +1,11 @@
 // PropertyListTest.cc: property lists read into objects, and the errors of malformed ones.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
 
@@ -69,6 +74,65 @@ TEST(PropertyList, MalformedInputNamesTheFileAndLeaksNothing) {
   EXPECT_EQ(error, "garbage: malformed property list (neither well-formed XML nor binary)");
   EXPECT_FALSE(pde::ReadPropertyList("<plist><string>\xFF</string></plist>", "latin", &error));
   EXPECT_EQ(error, "latin: string is not valid UTF-8");
+}
+
+// A binary property list of one dictionary whose entries name their key and value objects by
+// index; objects are UTF-16 strings, after the dictionary (object 0).
+std::string BinaryDictionary(std::vector<std::pair<char, char>> entries,
+                             std::vector<std::u16string_view> strings) {
+  std::string list = "bplist00";
+  std::vector<char> offsets;
+  offsets.push_back(static_cast<char>(list.size()));
+  list += static_cast<char>(0xD0 | entries.size());
+  for (auto [key, value] : entries) list += key;
+  for (auto [key, value] : entries) list += value;
+  for (std::u16string_view text : strings) {
+    offsets.push_back(static_cast<char>(list.size()));
+    list += static_cast<char>(0x60 | text.size());
+    for (char16_t unit : text) {
+      list += static_cast<char>(unit >> 8);
+      list += static_cast<char>(unit & 0xFF);
+    }
+  }
+  const auto tableOffset = static_cast<char>(list.size());
+  list.append(offsets.begin(), offsets.end());
+  // Trailer: offset and reference sizes, object count, top object, offset of the table.
+  list += std::string(6, '\0') + "\x01\x01";
+  list += std::string(7, '\0') + static_cast<char>(offsets.size());
+  list += std::string(15, '\0') + tableOffset;
+  return list;
+}
+
+// libplist hands a string holding U+0000 out only by failing an assertion, which would end the
+// host: such lists are refused before libplist reads them.
+TEST(PropertyList, AStringHoldingUPlus0000IsRefusedNotFatal) {
+  using namespace std::literals;
+  std::string error;
+  CFPtr<CFPropertyListRef> list =
+      pde::ReadPropertyList(BinaryDictionary({{1, 2}}, {u"key"sv, u"value"sv}), "plain", &error);
+  ASSERT_TRUE(list) << error;
+  EXPECT_EQ(Describe(list.get()), "{\n    key = value;\n}");
+  for (auto strings : {std::vector{u"a\0b"sv, u"v"sv}, std::vector{u"k"sv, u"x\0y"sv}}) {
+    EXPECT_FALSE(pde::ReadPropertyList(BinaryDictionary({{1, 2}}, strings), "utf16", &error));
+    EXPECT_EQ(error, "utf16: malformed property list (a binary string holding U+0000)");
+  }
+  EXPECT_FALSE(pde::ReadPropertyList("<plist><string>a\0b</string></plist>"sv, "xml", &error));
+  EXPECT_EQ(error, "xml: malformed property list (a NUL byte in XML text)");
+  std::string badOffset = BinaryDictionary({{1, 2}}, {u"key"sv, u"value"sv});
+  badOffset[badOffset.size() - 32 - 1] = '\x7F';  // the value's offset, past the objects
+  EXPECT_FALSE(pde::ReadPropertyList(badOffset, "offset", &error));
+  EXPECT_EQ(error,
+            "offset: malformed property list (a binary object table that cannot be walked)");
+}
+
+// A key given twice is kept once, with the last value, and no empty entry is left behind.
+TEST(PropertyList, AKeyGivenTwiceKeepsItsLastValue) {
+  using namespace std::literals;
+  std::string error;
+  CFPtr<CFPropertyListRef> list = pde::ReadPropertyList(
+      BinaryDictionary({{1, 2}, {1, 3}}, {u"key"sv, u"first"sv, u"last"sv}), "twice", &error);
+  ASSERT_TRUE(list) << error;
+  EXPECT_EQ(Describe(list.get()), "{\n    key = last;\n}");
 }
 
 TEST(PropertyList, AnAllocationFailurePartWayLeaksNothing) {

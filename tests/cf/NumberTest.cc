@@ -1,9 +1,9 @@
 // NumberTest.cc: number conversions, lossy reads, equality across types, and Booleans.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "pde/CFHost.h"
 
@@ -16,44 +16,35 @@ CFPtr<CFNumberRef> Make(CFNumberType type, T value) {
   return CFPtr<CFNumberRef>(CFNumberCreate(nullptr, type, &value));
 }
 
+// Whether reading number as type was exact, and the value it wrote.
+template <typename T>
+std::pair<bool, T> Get(const CFPtr<CFNumberRef>& number, CFNumberType type) {
+  T value{};
+  bool exact = CFNumberGetValue(number.get(), type, &value);
+  return {exact, value};
+}
+
 TEST(Number, GetValueWritesTheConvertedValueAndReportsLoss) {
   CFPtr<CFNumberRef> big = Make(kCFNumberSInt64Type, int64_t{300});
-  int8_t small = 0;
-  EXPECT_FALSE(CFNumberGetValue(big.get(), kCFNumberSInt8Type, &small));
-  EXPECT_EQ(small, 44);  // 300 wrapped to eight bits
-  int16_t medium = 0;
-  EXPECT_TRUE(CFNumberGetValue(big.get(), kCFNumberSInt16Type, &medium));
-  EXPECT_EQ(medium, 300);
-
   CFPtr<CFNumberRef> fraction = Make(kCFNumberDoubleType, 2.75);
-  int whole = 0;
-  EXPECT_FALSE(CFNumberGetValue(fraction.get(), kCFNumberIntType, &whole));
-  EXPECT_EQ(whole, 2);
-  double exact = 0;
-  EXPECT_TRUE(CFNumberGetValue(fraction.get(), kCFNumberFloat64Type, &exact));
-  EXPECT_EQ(exact, 2.75);
-
   CFPtr<CFNumberRef> huge = Make(kCFNumberDoubleType, 1e300);
-  int32_t saturated = 0;
-  EXPECT_FALSE(CFNumberGetValue(huge.get(), kCFNumberSInt32Type, &saturated));
-  EXPECT_EQ(saturated, std::numeric_limits<int32_t>::max());
-  float single = 0;
-  EXPECT_FALSE(CFNumberGetValue(huge.get(), kCFNumberFloat32Type, &single));
-  EXPECT_TRUE(std::isinf(single));
-
-  CFPtr<CFNumberRef> whole64 = Make(kCFNumberDoubleType, -3.0);
-  long asLong = 0;
-  EXPECT_TRUE(CFNumberGetValue(whole64.get(), kCFNumberLongType, &asLong));
-  EXPECT_EQ(asLong, -3);
-  CFIndex index = 0;
-  EXPECT_TRUE(CFNumberGetValue(Make(kCFNumberIntType, -1).get(), kCFNumberCFIndexType, &index));
-  EXPECT_EQ(index, -1);
+  EXPECT_EQ(Get<int8_t>(big, kCFNumberSInt8Type), std::pair(false, int8_t{44}));  // wrapped
+  EXPECT_EQ(Get<int16_t>(big, kCFNumberSInt16Type), std::pair(true, int16_t{300}));
+  EXPECT_EQ(Get<int>(fraction, kCFNumberIntType), std::pair(false, 2));
+  EXPECT_EQ(Get<double>(fraction, kCFNumberFloat64Type), std::pair(true, 2.75));
+  EXPECT_EQ(Get<int32_t>(huge, kCFNumberSInt32Type),
+            std::pair(false, std::numeric_limits<int32_t>::max()));
+  EXPECT_EQ(Get<float>(huge, kCFNumberFloat32Type),
+            std::pair(false, std::numeric_limits<float>::infinity()));
+  EXPECT_EQ(Get<long>(Make(kCFNumberDoubleType, -3.0), kCFNumberLongType), std::pair(true, -3L));
+  EXPECT_EQ(Get<CFIndex>(Make(kCFNumberIntType, -1), kCFNumberCFIndexType),
+            std::pair(true, CFIndex{-1}));
   int untouched = 5;
   EXPECT_FALSE(CFNumberGetValue(big.get(), 99, &untouched));
   EXPECT_EQ(untouched, 5);
 }
 
-TEST(Number, TypesEqualityHashAndOrder) {
+TEST(Number, TypesEqualityHashOrderAndBooleans) {
   CFPtr<CFNumberRef> three = Make(kCFNumberIntType, 3);
   CFPtr<CFNumberRef> threeReal = Make(kCFNumberFloatType, 3.0f);
   CFPtr<CFNumberRef> half = Make(kCFNumberDoubleType, 3.5);
@@ -71,15 +62,11 @@ TEST(Number, TypesEqualityHashAndOrder) {
   EXPECT_EQ(CFNumberCompare(three.get(), threeReal.get(), nullptr), kCFCompareEqualTo);
   int one = 1;
   EXPECT_EQ(CFNumberCreate(nullptr, 0, &one), nullptr);
-  EXPECT_EQ(CFGetTypeID(three.get()), CFNumberGetTypeID());
-  EXPECT_NE(CFNumberGetTypeID(), CFBooleanGetTypeID());
-}
 
-TEST(Boolean, TwoConstants) {
   EXPECT_TRUE(CFBooleanGetValue(kCFBooleanTrue));
   EXPECT_FALSE(CFBooleanGetValue(kCFBooleanFalse));
-  EXPECT_EQ(CFGetTypeID(kCFBooleanTrue), CFBooleanGetTypeID());
   EXPECT_FALSE(CFEqual(kCFBooleanTrue, kCFBooleanFalse));
+  EXPECT_NE(CFNumberGetTypeID(), CFBooleanGetTypeID());
   EXPECT_FALSE(CFBooleanGetValue(reinterpret_cast<CFBooleanRef>(CFSTR("True"))));
 }
 

@@ -1,4 +1,6 @@
 // ControlTreeTest.cc: windows from nibs, embedding into a host's window, lookup, bounds, enabling.
+#include <sstream>
+
 #include "ToolkitTesting.h"
 
 // Found by argument lookup next to Rect, for exact comparisons of bounds.
@@ -19,84 +21,72 @@ Rect BoundsOf(ControlRef control) {
   return bounds;
 }
 
+// One control in a line: kind, ID number, depth, bounds, label, value, items, text and state.
+std::string Describe(const ControlSnapshot& s) {
+  static const char* const kKinds[] = {"root", "pane", "popup", "field", "label", "group"};
+  std::ostringstream out;
+  out << kKinds[static_cast<int>(s.kind)] << " #" << s.id.id << " @" << s.depth << " " << s.bounds
+      << " '" << s.label << "' " << s.value << " [";
+  for (const std::string& item : s.items) out << item << (&item == &s.items.back() ? "" : ",");
+  out << "] '" << s.text << "'" << (s.enabled ? "" : " disabled") << (s.focused ? " focused" : "");
+  if (s.id.signature != (s.id.id != 0 ? kTestSignature : 0)) out << " (other signature)";
+  return out.str();
+}
+
+// The window's controls as "#id@depth", depth first in embedding order.
+std::vector<std::string> Outline(WindowRef window) {
+  std::vector<std::string> outline;
+  for (const ControlSnapshot& s : SnapshotWindow(window)) {
+    outline.push_back("#" + std::to_string(s.id.id) + "@" + std::to_string(s.depth));
+  }
+  return outline;
+}
+
 using ControlTreeTest = ToolkitTest;
 
 TEST_F(ControlTreeTest, NibWindowShowsItsDescription) {
-  WindowPtr window = LoadTestWindow();
-  ASSERT_TRUE(window);
-
-  Rect content{};
-  EXPECT_EQ(GetWindowBounds(window.get(), kWindowContentRgn, &content), noErr);
+  Rect content{}, structure{};
+  EXPECT_EQ(GetWindowBounds(window_.get(), kWindowContentRgn, &content), noErr);
   EXPECT_EQ(content, (Rect{40, 60, 340, 460}));
-  Rect structure{};
-  EXPECT_EQ(GetWindowBounds(window.get(), kWindowStructureRgn, &structure), noErr);
+  EXPECT_EQ(GetWindowBounds(window_.get(), kWindowStructureRgn, &structure), noErr);
   EXPECT_EQ(structure, (Rect{18, 60, 340, 460}));
-  EXPECT_EQ(GetWindowBounds(window.get(), 99, &content), errWindowRegionCodeInvalid);
-
+  EXPECT_EQ(GetWindowBounds(window_.get(), 99, &content), errWindowRegionCodeInvalid);
   CFStringRef title = nullptr;
-  ASSERT_EQ(CopyWindowTitleAsCFString(window.get(), &title), noErr);
+  ASSERT_EQ(CopyWindowTitleAsCFString(window_.get(), &title), noErr);
   CFPtr<CFStringRef> ownedTitle(title);
   EXPECT_EQ(ToUTF8(title), "Test Dialog");
   EXPECT_EQ(CFGetRetainCount(title), 1);
 
-  struct Expected {
-    ControlKind kind;
-    SInt32 id;
-    int depth;
-    Rect bounds;
-    std::string label;
-    SInt32 value;
-    std::vector<std::string> items;
-    std::string text;
-    bool enabled;
-  };
-  const std::vector<Expected> expected = {
-      {ControlKind::kUserPane, 1, 0, {10, 10, 290, 390}, "", 0, {}, "", true},
-      {ControlKind::kPopupButton, 2, 1, {20, 20, 40, 200}, "Mode:", 2,
-       {"Normal", "Proof", "Private", "Hold"}, "", true},
-      {ControlKind::kEditText, 3, 1, {50, 20, 70, 120}, "", 0, {}, "123", true},
-      {ControlKind::kGroupBox, 4, 1, {80, 20, 200, 380}, "Options", 0, {}, "", true},
-      {ControlKind::kEditText, 5, 2, {100, 30, 120, 130}, "", 0, {}, "ab", false},
-      {ControlKind::kStaticText, 0, 2, {130, 30, 150, 130}, "Caf\u00e9", 0, {}, "", true},
-      {ControlKind::kEditText, 6, 2, {160, 30, 180, 130}, "", 0, {}, "", true},
-      {ControlKind::kStaticText, 7, 0, {292, 10, 298, 100}, "Outside", 0, {}, "", true},
-      {ControlKind::kPopupButton, 8, 0, {292, 200, 298, 300}, "", 1, {}, "", true},
-  };
-  std::vector<ControlSnapshot> snapshots = SnapshotWindow(window.get());
-  ASSERT_EQ(snapshots.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE("control #" + std::to_string(i));
-    const ControlSnapshot& s = snapshots[i];
-    EXPECT_EQ(s.kind, expected[i].kind);
-    EXPECT_EQ(s.id.signature, expected[i].id ? kTestSignature : 0u);
-    EXPECT_EQ(s.id.id, expected[i].id);
-    EXPECT_EQ(s.depth, expected[i].depth);
-    EXPECT_EQ(s.bounds, expected[i].bounds);
-    EXPECT_EQ(s.label, expected[i].label);
-    EXPECT_EQ(s.value, expected[i].value);
-    EXPECT_EQ(s.items, expected[i].items);
-    EXPECT_EQ(s.text, expected[i].text);
-    EXPECT_EQ(s.enabled, expected[i].enabled);
-    EXPECT_FALSE(s.focused);
-    EXPECT_EQ(GetControlOwner(s.control), window.get());
+  std::vector<std::string> described;
+  for (const ControlSnapshot& s : SnapshotWindow(window_.get())) {
+    described.push_back(Describe(s));
+    EXPECT_EQ(GetControlOwner(s.control), window_.get()) << described.back();
   }
+  EXPECT_EQ(described, (std::vector<std::string>{
+                           "pane #1 @0 {10, 10, 290, 390} '' 0 [] ''",
+                           "popup #2 @1 {20, 20, 40, 200} 'Mode:' 2 [Normal,Proof,Private,Hold] ''",
+                           "field #3 @1 {50, 20, 70, 120} '' 0 [] '123'",
+                           "group #4 @1 {80, 20, 200, 380} 'Options' 0 [] ''",
+                           "field #5 @2 {100, 30, 120, 130} '' 0 [] 'ab' disabled",
+                           "label #0 @2 {130, 30, 150, 130} 'Caf\u00e9' 0 [] ''",
+                           "field #6 @2 {160, 30, 180, 130} '' 0 [] ''",
+                           "label #7 @0 {292, 10, 298, 100} 'Outside' 0 [] ''",
+                           "popup #8 @0 {292, 200, 298, 300} '' 1 [] ''",
+                       }));
 
   // The pop-up's check mark starts on its initial item; the one without items has no menu.
-  MenuRef menu = GetControlPopupMenuHandle(snapshots[1].control);
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(CountMenuItems(menu), 4);
+  MenuRef menu = GetControlPopupMenuHandle(Control(2));
+  ASSERT_EQ(CountMenuItems(menu), 4);
   for (MenuItemIndex item = 1; item <= 4; ++item) {
     EXPECT_EQ(IsMenuItemChecked(menu, item), item == 2) << "item " << item;
   }
-  EXPECT_EQ(GetControlPopupMenuHandle(snapshots[8].control), nullptr);
-  EXPECT_EQ(GetControl32BitMinimum(snapshots[1].control), 1);
-  EXPECT_EQ(GetControl32BitMaximum(snapshots[1].control), 4);
-  EXPECT_EQ(GetControl32BitMaximum(snapshots[8].control), 0);
+  EXPECT_EQ(GetControlPopupMenuHandle(Control(8)), nullptr);
+  EXPECT_EQ(GetControl32BitMinimum(Control(2)), 1);
+  EXPECT_EQ(GetControl32BitMaximum(Control(2)), 4);
+  EXPECT_EQ(GetControl32BitMaximum(Control(8)), 0);
 }
 
 TEST_F(ControlTreeTest, EmbeddedPaneIsFoundThroughTheHostWindowAndOutlivesTheNibWindow) {
-  WindowPtr nibWindow = LoadTestWindow();
-  ASSERT_TRUE(nibWindow);
   Rect hostBounds{0, 0, 600, 800};
   WindowRef host = nullptr;
   ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &hostBounds, &host), noErr);
@@ -104,10 +94,7 @@ TEST_F(ControlTreeTest, EmbeddedPaneIsFoundThroughTheHostWindowAndOutlivesTheNib
   Rect paneBounds{100, 100, 500, 700};
   ControlRef hostPane = nullptr;
   ASSERT_EQ(CreateUserPaneControl(host, &paneBounds, 0, &hostPane), noErr);
-
-  ControlRef pane = ControlNumbered(nibWindow.get(), 1);
-  ControlRef field = ControlNumbered(nibWindow.get(), 5);
-  ControlRef outside = ControlNumbered(nibWindow.get(), 7);
+  ControlRef pane = Control(1), field = Control(5), outside = Control(7);
   ControlID fieldID{kTestSignature, 5};
   ControlRef found = nullptr;
   EXPECT_EQ(GetControlByID(host, &fieldID, &found), errUnknownControl);
@@ -117,129 +104,106 @@ TEST_F(ControlTreeTest, EmbeddedPaneIsFoundThroughTheHostWindowAndOutlivesTheNib
   SetControlBounds(pane, &moved);
   EXPECT_EQ(BoundsOf(pane), moved);
   EXPECT_EQ(BoundsOf(field), (Rect{200, 130, 220, 230}));
-  EXPECT_EQ(BoundsOf(ControlNumbered(nibWindow.get(), 4)), (Rect{180, 120, 300, 480}));
+  EXPECT_EQ(BoundsOf(Control(4)), (Rect{180, 120, 300, 480}));
   EXPECT_EQ(BoundsOf(outside), (Rect{292, 10, 298, 100}));
 
   ASSERT_EQ(EmbedControl(pane, hostPane), noErr);
   EXPECT_EQ(GetControlByID(host, &fieldID, &found), noErr);
   EXPECT_EQ(found, field);
   EXPECT_EQ(GetControlOwner(field), host);
-  EXPECT_EQ(GetControlOwner(pane), host);
-  EXPECT_EQ(GetControlByID(nibWindow.get(), &fieldID, &found), errUnknownControl);
-  EXPECT_EQ(ControlNumbered(nibWindow.get(), 7), outside);
+  EXPECT_EQ(GetControlByID(window_.get(), &fieldID, &found), errUnknownControl);
+  EXPECT_EQ(Control(7), outside);
   ControlRef parent = nullptr;
   EXPECT_EQ(GetSuperControl(pane, &parent), noErr);
   EXPECT_EQ(parent, hostPane);
-  UInt16 count = 0;
-  EXPECT_EQ(CountSubControls(hostPane, &count), noErr);
-  EXPECT_EQ(count, 1);
 
   // Disposing of the nib window frees exactly what stayed behind: the window, its root, the
   // label and the pop-up without a menu.
   long before = LiveToolkitObjectCount();
-  nibWindow.reset();
+  window_.reset();
   EXPECT_EQ(LiveToolkitObjectCount(), before - 4);
-  EXPECT_EQ(GetControlByID(host, &fieldID, &found), noErr);
-  EXPECT_EQ(BoundsOf(found), (Rect{200, 130, 220, 230}));
-  EXPECT_EQ(SnapshotWindow(host).size(), 1u + 7u);
+  EXPECT_EQ(BoundsOf(field), (Rect{200, 130, 220, 230}));
+  EXPECT_EQ(Outline(host), (std::vector<std::string>{"#0@0", "#1@1", "#2@2", "#3@2", "#4@2", "#5@3",
+                                                     "#0@3", "#6@3"}));
 }
 
 TEST_F(ControlTreeTest, EmbeddingNeverMakesACycle) {
-  WindowPtr window = LoadTestWindow();
-  ASSERT_TRUE(window);
-  ControlRef pane = ControlNumbered(window.get(), 1);
-  ControlRef group = ControlNumbered(window.get(), 4);
-  ControlRef popup = ControlNumbered(window.get(), 2);
+  ControlRef pane = Control(1), group = Control(4), popup = Control(2);
   ControlRef root = nullptr;
-  ASSERT_EQ(GetRootControl(window.get(), &root), noErr);
-
+  ASSERT_EQ(GetRootControl(window_.get(), &root), noErr);
   EXPECT_EQ(EmbedControl(pane, pane), errControlIsNotEmbedder);
   EXPECT_EQ(EmbedControl(pane, group), errControlIsNotEmbedder);
   EXPECT_EQ(EmbedControl(group, popup), errControlIsNotEmbedder);
   EXPECT_EQ(EmbedControl(root, pane), paramErr);
   EXPECT_EQ(EmbedControl(group, pane), noErr);  // already there: nothing changes
-  EXPECT_EQ(SnapshotWindow(window.get()).size(), 9u);
-  ControlRef parent = nullptr;
-  EXPECT_EQ(GetSuperControl(group, &parent), noErr);
-  EXPECT_EQ(parent, pane);
+  const std::vector<std::string> nib = {"#1@0", "#2@1", "#3@1", "#4@1", "#5@2",
+                                        "#0@2", "#6@2", "#7@0", "#8@0"};
+  EXPECT_EQ(Outline(window_.get()), nib);
 
   // Moving the group box to the root puts it, with its three controls, after the others.
   EXPECT_EQ(EmbedControl(group, root), noErr);
-  std::vector<ControlSnapshot> snapshots = SnapshotWindow(window.get());
-  ASSERT_EQ(snapshots.size(), 9u);
-  EXPECT_EQ(snapshots[5].control, group);
-  EXPECT_EQ(snapshots[5].depth, 0);
-  EXPECT_EQ(snapshots[6].depth, 1);
+  EXPECT_EQ(Outline(window_.get()),
+            (std::vector<std::string>{"#1@0", "#2@1", "#3@1", "#7@0", "#8@0", "#4@0", "#5@1",
+                                      "#0@1", "#6@1"}));
   UInt16 count = 0;
   EXPECT_EQ(CountSubControls(pane, &count), noErr);
   EXPECT_EQ(count, 2);
   EXPECT_EQ(CountSubControls(popup, &count), errControlIsNotEmbedder);
   ControlRef child = nullptr;
   EXPECT_EQ(GetIndexedSubControl(pane, 2, &child), noErr);
-  EXPECT_EQ(child, ControlNumbered(window.get(), 3));
+  EXPECT_EQ(child, Control(3));
   EXPECT_EQ(GetIndexedSubControl(pane, 3, &child), paramErr);
   EXPECT_EQ(GetIndexedSubControl(pane, 0, &child), paramErr);
 }
 
 TEST_F(ControlTreeTest, EnabledStateFollowsEmbeddersAndTakesFocusAway) {
-  WindowPtr window = LoadTestWindow();
-  ASSERT_TRUE(window);
-  ControlRef pane = ControlNumbered(window.get(), 1);
-  ControlRef group = ControlNumbered(window.get(), 4);
-  ControlRef disabledField = ControlNumbered(window.get(), 5);
-  ControlRef field = ControlNumbered(window.get(), 6);
-  ControlRef focus = nullptr;
-
-  EXPECT_EQ(SetKeyboardFocus(window.get(), disabledField, kControlFocusNextPart),
+  ControlRef pane = Control(1), group = Control(4), disabledField = Control(5), field = Control(6);
+  auto focus = [&] {
+    ControlRef focused = nullptr;
+    EXPECT_EQ(GetKeyboardFocus(window_.get(), &focused), noErr);
+    return focused;
+  };
+  EXPECT_EQ(SetKeyboardFocus(window_.get(), disabledField, kControlFocusNextPart),
             kControlDisabledStatus);
-  EXPECT_EQ(SetKeyboardFocus(window.get(), group, kControlFocusNextPart), paramErr);
-  ASSERT_EQ(SetKeyboardFocus(window.get(), field, kControlFocusNextPart), noErr);
-  EXPECT_EQ(GetKeyboardFocus(window.get(), &focus), noErr);
-  EXPECT_EQ(focus, field);
+  EXPECT_EQ(SetKeyboardFocus(window_.get(), group, kControlFocusNextPart), paramErr);
+  ASSERT_EQ(SetKeyboardFocus(window_.get(), field, kControlFocusNextPart), noErr);
+  EXPECT_EQ(focus(), field);
 
   // Disabling an embedder disables what lies inside it and takes the focus from it.
   EXPECT_EQ(DisableControl(pane), noErr);
   EXPECT_FALSE(IsControlEnabled(field));
   EXPECT_FALSE(IsControlEnabled(group));
-  EXPECT_EQ(GetKeyboardFocus(window.get(), &focus), noErr);
-  EXPECT_EQ(focus, nullptr);
+  EXPECT_EQ(focus(), nullptr);
   EXPECT_EQ(EnableControl(pane), noErr);
   EXPECT_TRUE(IsControlEnabled(field));
   EXPECT_FALSE(IsControlEnabled(disabledField));
   EXPECT_EQ(EnableControl(disabledField), noErr);
   EXPECT_TRUE(IsControlEnabled(disabledField));
 
-  ASSERT_EQ(SetKeyboardFocus(window.get(), field, kControlFocusNextPart), noErr);
+  ASSERT_EQ(SetKeyboardFocus(window_.get(), field, kControlFocusNextPart), noErr);
   EXPECT_EQ(DisableControl(field), noErr);
-  EXPECT_EQ(GetKeyboardFocus(window.get(), &focus), noErr);
-  EXPECT_EQ(focus, nullptr);
+  EXPECT_EQ(focus(), nullptr);
   EXPECT_EQ(EnableControl(field), noErr);
-  ASSERT_EQ(SetKeyboardFocus(window.get(), field, kControlFocusNextPart), noErr);
-  EXPECT_EQ(SetKeyboardFocus(window.get(), field, kControlFocusNoPart), noErr);
-  EXPECT_EQ(GetKeyboardFocus(window.get(), &focus), noErr);
-  EXPECT_EQ(focus, nullptr);
+  ASSERT_EQ(SetKeyboardFocus(window_.get(), field, kControlFocusNextPart), noErr);
+  EXPECT_EQ(SetKeyboardFocus(window_.get(), field, kControlFocusNoPart), noErr);
+  EXPECT_EQ(focus(), nullptr);
 }
 
 TEST_F(ControlTreeTest, ValuesAreKeptAsGivenAndMarkTheirItem) {
-  WindowPtr window = LoadTestWindow();
-  ASSERT_TRUE(window);
-  ControlRef popup = ControlNumbered(window.get(), 2);
+  ControlRef popup = Control(2);
   MenuRef menu = GetControlPopupMenuHandle(popup);
   CheckMenuItem(menu, 2, false);
   SetControl32BitValue(popup, 4);
-  EXPECT_EQ(GetControl32BitValue(popup), 4);
   EXPECT_TRUE(IsMenuItemChecked(menu, 4));
   EXPECT_FALSE(IsMenuItemChecked(menu, 2));
-  for (SInt32 outside : {0, 5, -1}) {
-    SetControl32BitValue(popup, outside);
-    EXPECT_EQ(GetControl32BitValue(popup), outside);
+  for (SInt32 value : {0, 5, -1, 4}) {
+    SetControl32BitValue(popup, value);
+    EXPECT_EQ(GetControl32BitValue(popup), value);
   }
-  ControlRef noMenu = ControlNumbered(window.get(), 8);
-  SetControl32BitValue(noMenu, 2);
-  EXPECT_EQ(GetControl32BitValue(noMenu), 2);
-}
+  SetControl32BitValue(Control(8), 2);  // a pop-up without a menu
+  EXPECT_EQ(GetControl32BitValue(Control(8)), 2);
 
-TEST(OffsetRectTest, AddsToBothSidesWithThePlatformsSixteenBitArithmetic) {
+  // OffsetRect adds to both sides with the platform's 16-bit arithmetic.
   Rect r{10, 20, 30, 40};
   OffsetRect(&r, 5, -7);
   EXPECT_EQ(r, (Rect{3, 25, 23, 45}));

@@ -29,11 +29,14 @@ OSStatus WatchCommand(EventHandlerCallRef, EventRef event, void* data) {
   watch->valueInHandler = GetControl32BitValue(watch->popup);
   GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof(HICommand),
                     nullptr, &watch->command);
-  CFRunLoopTimerContext context{};
-  context.info = watch;
-  watch->timer = CFRunLoopTimerCreate(kCFAllocatorDefault, CFAbsoluteTimeGetCurrent(), 0, 0, 0,
-                                      ReadValueLater, &context);
-  CFRunLoopAddTimer(CFRunLoopGetCurrent(), watch->timer, kCFRunLoopCommonModes);
+  if (watch->timer == nullptr) {
+    CFRunLoopTimerContext context{};
+    context.info = watch;
+    watch->timer =
+        CFRunLoopTimerCreate(kCFAllocatorDefault, 0, 1.0e9, 0, 0, ReadValueLater, &context);
+    CFRunLoopAddTimer(CFRunLoopGetCurrent(), watch->timer, kCFRunLoopCommonModes);
+  }
+  CFRunLoopTimerSetNextFireDate(watch->timer, CFAbsoluteTimeGetCurrent());
   return watch->result;
 }
 
@@ -41,14 +44,12 @@ class PopupTest : public ToolkitTest {
  protected:
   void SetUp() override {
     ToolkitTest::SetUp();
-    window_ = LoadTestWindow();
-    ASSERT_TRUE(window_);
-    popup_ = ControlNumbered(window_.get(), 2);
+    popup_ = Control(2);
     menu_ = GetControlPopupMenuHandle(popup_);
     watch_.popup = popup_;
     EventTypeSpec type{kEventClassCommand, kEventCommandProcess};
-    ASSERT_EQ(InstallEventHandler(GetControlEventTarget(ControlNumbered(window_.get(), 1)),
-                                  WatchCommand, 1, &type, &watch_, nullptr),
+    ASSERT_EQ(InstallEventHandler(GetControlEventTarget(Control(1)), WatchCommand, 1, &type,
+                                  &watch_, nullptr),
               noErr);
   }
   void TearDown() override {
@@ -56,19 +57,17 @@ class PopupTest : public ToolkitTest {
       CFRunLoopTimerInvalidate(watch_.timer);
       CFRelease(watch_.timer);
     }
-    window_.reset();
-    ToolkitTest::TearDown();
   }
 
-  std::vector<bool> CheckMarks() const {
-    std::vector<bool> marks;
+  // The pop-up's value, then its menu's check marks ('x' checked, '-' not).
+  std::string Shown() const {
+    std::string shown = std::to_string(GetControl32BitValue(popup_)) + " ";
     for (MenuItemIndex item = 1; item <= CountMenuItems(menu_); ++item) {
-      marks.push_back(IsMenuItemChecked(menu_, item));
+      shown += IsMenuItemChecked(menu_, item) ? 'x' : '-';
     }
-    return marks;
+    return shown;
   }
 
-  WindowPtr window_;
   ControlRef popup_ = nullptr;
   MenuRef menu_ = nullptr;
   CommandWatch watch_;
@@ -76,79 +75,68 @@ class PopupTest : public ToolkitTest {
 
 TEST_F(PopupTest, CommandReachesThePaneBeforeThePopupTakesItsValue) {
   EXPECT_EQ(ChoosePopupItem(popup_, 3), eventNotHandledErr);
-
   EXPECT_EQ(watch_.commands, 1);
   EXPECT_EQ(watch_.valueInHandler, 2);
   EXPECT_EQ(watch_.command.attributes, static_cast<UInt32>(kHICommandFromMenu));
   EXPECT_EQ(watch_.command.commandID, 0u);
   EXPECT_EQ(watch_.command.menu.menuRef, menu_);
   EXPECT_EQ(watch_.command.menu.menuItemIndex, 3);
-  EXPECT_EQ(GetControl32BitValue(popup_), 3);
-  EXPECT_EQ(CheckMarks(), (std::vector<bool>{false, false, true, false}));
-
+  EXPECT_EQ(Shown(), "3 --x-");
   // The deferred reader runs on the next pass of the run loop and sees the new value.
   EXPECT_EQ(watch_.valueInTimer, 0);
   RunLoopRunOnePass();
   EXPECT_EQ(watch_.valueInTimer, 3);
+
+  // Choosing the item already shown still sends the command.
+  EXPECT_EQ(ChoosePopupItem(popup_, 3), eventNotHandledErr);
+  EXPECT_EQ(watch_.commands, 2);
+  EXPECT_EQ(Shown(), "3 --x-");
 }
 
 TEST_F(PopupTest, AHandlerThatTakesTheCommandCancelsTheChoice) {
   watch_.result = noErr;
   EXPECT_EQ(ChoosePopupItem(popup_, 4), noErr);
   EXPECT_EQ(watch_.commands, 1);
-  EXPECT_EQ(GetControl32BitValue(popup_), 2);
-  EXPECT_EQ(CheckMarks(), (std::vector<bool>{false, true, false, false}));
+  EXPECT_EQ(Shown(), "2 -x--");
   RunLoopRunOnePass();
   EXPECT_EQ(watch_.valueInTimer, 2);
-}
-
-TEST_F(PopupTest, ChoosingTheShownItemStillSendsTheCommand) {
-  EXPECT_EQ(ChoosePopupItem(popup_, 2), eventNotHandledErr);
-  EXPECT_EQ(watch_.commands, 1);
-  EXPECT_EQ(GetControl32BitValue(popup_), 2);
-  EXPECT_EQ(CheckMarks(), (std::vector<bool>{false, true, false, false}));
 }
 
 TEST_F(PopupTest, ImpossibleChoicesSendNothing) {
   EXPECT_EQ(ChoosePopupItem(popup_, 0), paramErr);
   EXPECT_EQ(ChoosePopupItem(popup_, 5), paramErr);
-  EXPECT_EQ(ChoosePopupItem(ControlNumbered(window_.get(), 8), 1), paramErr);  // no menu
-  EXPECT_EQ(ChoosePopupItem(ControlNumbered(window_.get(), 3), 1), paramErr);  // a field
-  DisableControl(ControlNumbered(window_.get(), 1));
+  EXPECT_EQ(ChoosePopupItem(Control(8), 1), paramErr);  // no menu
+  EXPECT_EQ(ChoosePopupItem(Control(3), 1), paramErr);  // a field
+  DisableControl(Control(1));
   EXPECT_EQ(ChoosePopupItem(popup_, 3), kControlDisabledStatus);
-  EXPECT_EQ(watch_.commands, 0);
-  EXPECT_EQ(GetControl32BitValue(popup_), 2);
-
-  EnableControl(ControlNumbered(window_.get(), 1));
+  EnableControl(Control(1));
   FailAllocations("Event", 1);
   EXPECT_EQ(ChoosePopupItem(popup_, 3), memFullErr);
   EXPECT_EQ(watch_.commands, 0);
-  EXPECT_EQ(GetControl32BitValue(popup_), 2);
+  EXPECT_EQ(Shown(), "2 -x--");
 }
 
 TEST_F(PopupTest, MenuItemTextsAndCheckMarks) {
-  const char* texts[] = {"Normal", "Proof", "Private", "Hold"};
-  for (MenuItemIndex item = 1; item <= 4; ++item) {
-    CFStringRef text = nullptr;
-    ASSERT_EQ(CopyMenuItemTextAsCFString(menu_, item, &text), noErr);
-    CFPtr<CFStringRef> owned(text);
-    EXPECT_EQ(ToUTF8(text), texts[item - 1]);
-    EXPECT_EQ(CFGetRetainCount(text), 1);
-  }
-  CFStringRef text = nullptr;
-  EXPECT_EQ(CopyMenuItemTextAsCFString(menu_, 0, &text), menuItemNotFoundErr);
-  EXPECT_EQ(CopyMenuItemTextAsCFString(menu_, 5, &text), menuItemNotFoundErr);
+  auto text = [&](MenuItemIndex item) {
+    CFStringRef copied = nullptr;
+    OSStatus status = CopyMenuItemTextAsCFString(menu_, item, &copied);
+    CFPtr<CFStringRef> owned(copied);
+    EXPECT_TRUE(status == noErr ? CFGetRetainCount(copied) == 1 : copied == nullptr) << item;
+    return status == noErr ? ToUTF8(copied) : std::to_string(status);
+  };
+  EXPECT_EQ(text(1) + text(2) + text(3) + text(4), "NormalProofPrivateHold");
+  EXPECT_EQ(text(0), std::to_string(menuItemNotFoundErr));
+  EXPECT_EQ(text(5), std::to_string(menuItemNotFoundErr));
   InjectFailure("CopyMenuItemTextAsCFString", -108);
-  EXPECT_EQ(CopyMenuItemTextAsCFString(menu_, 1, &text), -108);
+  EXPECT_EQ(text(1), "-108");
   FailAllocations("CFString", 1);
-  EXPECT_EQ(CopyMenuItemTextAsCFString(menu_, 1, &text), memFullErr);
-  EXPECT_EQ(text, nullptr);
+  EXPECT_EQ(text(1), std::to_string(memFullErr));
 
   CheckMenuItem(menu_, 2, false);
   CheckMenuItem(menu_, 4, true);
   CheckMenuItem(menu_, 5, true);
   CheckMenuItem(menu_, 0, true);
-  EXPECT_EQ(CheckMarks(), (std::vector<bool>{false, false, false, true}));
+  EXPECT_EQ(Shown(), "2 ---x");
 }
 
 }  // namespace

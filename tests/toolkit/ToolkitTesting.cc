@@ -9,6 +9,12 @@ CFBundleRef& SuiteBundle() {
   return bundle;
 }
 
+std::string UTF8Of(const std::u16string& units) {
+  CFPtr<CFStringRef> string(CFStringCreateWithCharacters(
+      nullptr, reinterpret_cast<const UniChar*>(units.data()), static_cast<CFIndex>(units.size())));
+  return ToUTF8(string.get());
+}
+
 }  // namespace
 
 void ToolkitTest::SetUpTestSuite() {
@@ -22,14 +28,13 @@ void ToolkitTest::TearDownTestSuite() {
 
 void ToolkitTest::SetUp() {
   ASSERT_NE(Bundle(), nullptr) << "cannot open " PDE_TOOLKIT_DATA_DIR "/Nibs.bundle";
-  liveAtStart_ = LiveToolkitObjectCount();
+  window_ = LoadTestWindow();
+  ASSERT_TRUE(window_);
 }
 
-void ToolkitTest::TearDown() {
-  EXPECT_EQ(LiveToolkitObjectCount(), liveAtStart_) << "toolkit objects left alive";
+CFBundleRef ToolkitTest::Bundle() {
+  return SuiteBundle();
 }
-
-CFBundleRef ToolkitTest::Bundle() { return SuiteBundle(); }
 
 WindowPtr ToolkitTest::LoadTestWindow() {
   IBNibRef nib = nullptr;
@@ -48,21 +53,43 @@ ControlRef ToolkitTest::ControlNumbered(WindowRef window, SInt32 n) {
   return control;
 }
 
-std::string ToolkitTest::TextOf(ControlRef field) {
+std::string ToolkitTest::FieldState(ControlRef field) {
   CFStringRef text = nullptr;
-  EXPECT_EQ(GetControlData(field, kControlEntireControl, kControlEditTextCFStringTag,
-                           sizeof text, &text, nullptr),
-            noErr);
+  OSStatus status = GetControlData(field, kControlEntireControl, kControlEditTextCFStringTag,
+                                   sizeof text, &text, nullptr);
   CFPtr<CFStringRef> owned(text);
-  return ToUTF8(owned.get());
+  ControlEditTextSelectionRec selection{0, 0};
+  if (status != noErr || GetControlData(field, kControlEntireControl, kControlEditTextSelectionTag,
+                                        sizeof selection, &selection, nullptr) != noErr) {
+    return "<unreadable>";
+  }
+  std::u16string units(static_cast<size_t>(CFStringGetLength(text)), u'\0');
+  CFStringGetCharacters(text, CFRangeMake(0, CFStringGetLength(text)),
+                        reinterpret_cast<UniChar*>(units.data()));
+  const auto start = static_cast<size_t>(selection.selStart);
+  const auto end = static_cast<size_t>(selection.selEnd);
+  std::string marked = start == end ? "|" : "[" + UTF8Of(units.substr(start, end - start)) + "]";
+  return UTF8Of(units.substr(0, start)) + marked + UTF8Of(units.substr(end));
 }
 
-ControlEditTextSelectionRec ToolkitTest::SelectionOf(ControlRef field) {
-  ControlEditTextSelectionRec selection{-1, -1};
-  EXPECT_EQ(GetControlData(field, kControlEntireControl, kControlEditTextSelectionTag,
-                           sizeof selection, &selection, nullptr),
+void ToolkitTest::SetFieldState(ControlRef field, std::string_view state) {
+  std::string text;
+  SInt16 start = -1, end = -1;
+  for (char c : state) {
+    if (c == '|' || c == '[') {
+      start = static_cast<SInt16>(text.size());
+    }
+    if (c == '|' || c == ']') {
+      end = static_cast<SInt16>(text.size());
+    }
+    if (c != '|' && c != '[' && c != ']') text += c;
+  }
+  CFPtr<CFStringRef> string = MakeString(text);
+  CFStringRef value = string.get();
+  ASSERT_EQ(SetControlData(field, kControlEntireControl, kControlEditTextCFStringTag, sizeof value,
+                           &value),
             noErr);
-  return selection;
+  ASSERT_EQ(SelectText(field, start, end), noErr) << state;
 }
 
 OSStatus RecordEvent(EventHandlerCallRef, EventRef, void* recorder) {
@@ -75,9 +102,9 @@ EventHandlerRef InstallRecorder(EventTargetRef target, Recorder* recorder, UInt3
                                 UInt32 eventKind) {
   EventTypeSpec type{eventClass, eventKind};
   EventHandlerRef handler = nullptr;
-  EXPECT_EQ(InstallEventHandler(target, NewEventHandlerUPP(RecordEvent), 1, &type, recorder,
-                                &handler),
-            noErr);
+  EXPECT_EQ(
+      InstallEventHandler(target, NewEventHandlerUPP(RecordEvent), 1, &type, recorder, &handler),
+      noErr);
   return handler;
 }
 

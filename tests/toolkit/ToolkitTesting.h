@@ -1,5 +1,5 @@
-// ToolkitTesting.h: what the toolkit tests share: the fixture bundle of nibs, windows that dispose
-// of themselves, and the check that no toolkit object outlives a test.
+// ToolkitTesting.h: what the toolkit tests share: the fixture bundle of nibs, a window made from
+// it for each test, and edit fields read and set as text with their selection.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,26 +22,30 @@ struct WindowDisposer {
 };
 using WindowPtr = std::unique_ptr<OpaqueWindowPtr, WindowDisposer>;
 
-// The fixture: fails a test that leaves windows, controls, events, handlers or nib references
-// alive, and opens the bundle of test nibs once for the suite.
+// The fixture: opens the bundle of test nibs once for the suite and gives each test a fresh
+// window "Dialog" of the nib "Test" (see tests/data/toolkit).
 class ToolkitTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
   static void TearDownTestSuite();
   void SetUp() override;
-  void TearDown() override;
 
   static CFBundleRef Bundle();
-  // A fresh window "Dialog" of the nib "Test" (see tests/data/toolkit), or null with a failure.
+  // A fresh window "Dialog" of the nib "Test", or null with a failure.
   static WindowPtr LoadTestWindow();
   // Control n ('test', n) of window, or null with a failure.
   static ControlRef ControlNumbered(WindowRef window, SInt32 n);
-  // The field's text, read through GetControlData.
-  static std::string TextOf(ControlRef field);
-  static ControlEditTextSelectionRec SelectionOf(ControlRef field);
+  // Control n of the test's window.
+  ControlRef Control(SInt32 n) const { return ControlNumbered(window_.get(), n); }
 
- private:
-  long liveAtStart_ = 0;
+  // The field's text with its selection marked: "ab|cd" for the caret after "ab", "a[bc]d" for
+  // "bc" selected. Read through GetControlData.
+  static std::string FieldState(ControlRef field);
+  // Sets the field's text and selection from the same notation, past every key filter; the
+  // field takes the focus.
+  static void SetFieldState(ControlRef field, std::string_view state);
+
+  WindowPtr window_;
 };
 
 // A handler that appends its name to a log and answers result.

@@ -66,8 +66,8 @@ std::optional<std::string_view> UnsafeForLibplist(std::string_view bytes) {
   const std::uint64_t offsetSize = static_cast<unsigned char>(bytes[trailer + 6]);
   const std::optional<std::uint64_t> objectCount = ReadInteger(bytes, trailer + 8, 8);
   const std::optional<std::uint64_t> tableOffset = ReadInteger(bytes, trailer + 24, 8);
-  if (offsetSize == 0 || offsetSize > 8 || !objectCount || !tableOffset ||
-      *tableOffset > trailer || *objectCount > (trailer - *tableOffset) / offsetSize) {
+  if (offsetSize == 0 || offsetSize > 8 || !objectCount || !tableOffset || *tableOffset > trailer ||
+      *objectCount > (trailer - *tableOffset) / offsetSize) {
     return kBadTable;
   }
   const std::string_view objects = bytes.substr(0, trailer);

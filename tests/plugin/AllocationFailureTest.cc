@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 
 #include "PaneFixture.h"
 #include "plugin/main.h"
@@ -52,27 +53,25 @@ TEST_F(AllocationFailureTest, WithoutAContextEveryLaterCallIsRefusedOrHarmless) 
   UInt32 maxH = 7, maxV = 7;
   FailPlugInAllocations(1);
   EXPECT_EQ(Prologue(&context, &creator, &kind, &title, &maxH, &maxV), memFullErr);
-  EXPECT_EQ(context, nullptr);
-  EXPECT_EQ(creator, 0x7A6F7220u);
+  EXPECT_EQ(std::tuple(context, creator, title, maxH),
+            std::tuple(nullptr, 0x7A6F7220u, CFSTR("untouched"), 7u));
   EXPECT_EQ(CFStringCompare(kind, CFSTR("org.pdekit.print.pde.ZORPane"), 0), kCFCompareEqualTo);
-  EXPECT_EQ(CFStringCompare(title, CFSTR("untouched"), 0), kCFCompareEqualTo);
-  EXPECT_EQ(maxH, 7u);
 
   TestSession session(SamplePPD("VELMORA-q-RX730.ppd"));
   HostWindow host;
   PMPDEFlags flags = 0x55;
   CFArrayRef titles = nullptr;
   EXPECT_EQ(Initialize(context, &flags, 0, host.pane(), session.get()), paramErr);
-  EXPECT_EQ(flags, 0x55u);
-  EXPECT_EQ(GetControlFromWindow(host.window(), kZORSignature, 1), nullptr);
   EXPECT_EQ(Sync(context, session.get(), true), paramErr);
   EXPECT_EQ(Sync(context, session.get(), false), paramErr);
-  EXPECT_EQ(CFDictionaryGetCount(session.Settings()), 0);
   EXPECT_EQ(GetSummaryText(context, &titles, &titles), paramErr);
-  EXPECT_EQ(titles, nullptr);
+  EXPECT_EQ(std::tuple(flags, titles, CFDictionaryGetCount(session.Settings())),
+            std::tuple(0x55u, nullptr, 0));
+  EXPECT_EQ(GetControlFromWindow(host.window(), kZORSignature, 1), nullptr);
   EXPECT_EQ(Open(context), noErr);
   EXPECT_EQ(Close(context), noErr);
-  EXPECT_EQ(Terminate(context, noErr), noErr);
+  EXPECT_EQ(Terminate(context, -1), noErr);
+  DisposeZORContext(nullptr);
 }
 
 TEST_F(AllocationFailureTest, FactoryAndInterfaceObjectsHandOutNothingWhenMemoryFails) {

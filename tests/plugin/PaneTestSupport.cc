@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <vector>
+
 namespace zor::test {
 
 std::string BundlePath() { return ZORPDE_BUNDLE_PATH; }
@@ -64,6 +67,19 @@ std::string DictString(CFDictionaryRef dict, const char* key) {
 
 void SetDictString(CFMutableDictionaryRef dict, const char* key, const char* value) {
   CFDictionarySetValue(dict, pde::MakeString(key).get(), pde::MakeString(value).get());
+}
+
+std::string DictDump(CFDictionaryRef dict) {
+  std::vector<const void*> keys(static_cast<size_t>(CFDictionaryGetCount(dict)));
+  CFDictionaryGetKeysAndValues(dict, keys.data(), nullptr);
+  std::map<std::string, std::string> entries;
+  for (const void* key : keys) {
+    std::string name = pde::ToUTF8(static_cast<CFStringRef>(key));
+    entries[name] = DictString(dict, name.c_str());
+  }
+  std::string dump;
+  for (const auto& [key, value] : entries) dump += (dump.empty() ? "" : " ") + key + "=" + value;
+  return dump;
 }
 
 std::string JoinStrings(CFArrayRef strings) {

@@ -55,6 +55,8 @@ void SetFieldText(ControlRef field, const char* text);
 // The string under key in UTF-8; "<absent>" without one, "<not a string>" for another object.
 std::string DictString(CFDictionaryRef dict, const char* key);
 void SetDictString(CFMutableDictionaryRef dict, const char* key, const char* value);
+// Every entry of dict as "KEY=VALUE", sorted by key and joined by ' ' (values as DictString).
+std::string DictDump(CFDictionaryRef dict);
 // The strings of an array in UTF-8, joined by '|'.
 std::string JoinStrings(CFArrayRef strings);
 

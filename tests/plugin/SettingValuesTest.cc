@@ -10,20 +10,30 @@ namespace {
 
 using pde::CFPtr;
 
-class SettingValuesTest : public BundleTest {
- protected:
-  NibWindow nib_;
-  ControlRef printMode_ = nib_.Control(kZORPrintModeID);
-  ControlRef blankPages_ = nib_.Control(kZORBlankPagesID);
-  ControlRef din_ = nib_.Control(kZORDINID);
-};
-
-std::string Text(CFStringRef string) { return string ? pde::ToUTF8(string) : "<null>"; }
-
 std::string Take(CFStringRef string) {
   CFPtr<CFStringRef> owned(string);
-  return Text(string);
+  return string ? pde::ToUTF8(string) : "<null>";
 }
+
+class SettingValuesTest : public BundleTest {
+ protected:
+  // The value of the pop-up, then its menu's check marks ('x' checked, '-' not).
+  std::string Shown(ControlRef popup) const {
+    std::string shown = std::to_string(GetControl32BitValue(popup)) + " ";
+    MenuRef menu = GetControlPopupMenuHandle(popup);
+    for (MenuItemIndex item = 1; item <= CountMenuItems(menu); ++item) {
+      shown += IsMenuItemChecked(menu, item) ? 'x' : '-';
+    }
+    return shown;
+  }
+
+  NibWindow nib_;
+  ControlRef printMode_ = nib_.Control(kZORPrintModeID);
+  ControlRef department_ = nib_.Control(kZORDepartmentID);
+  ControlRef blankPages_ = nib_.Control(kZORBlankPagesID);
+  ControlRef thinLines_ = nib_.Control(kZORDistinguishThinLinesID);
+  ControlRef din_ = nib_.Control(kZORDINID);
+};
 
 TEST_F(SettingValuesTest, GetReturnsTheExactValueOfEachItemAndTheFirstOutsideTheMenu) {
   const std::pair<SInt32, const char*> printModes[] = {
@@ -33,60 +43,53 @@ TEST_F(SettingValuesTest, GetReturnsTheExactValueOfEachItemAndTheFirstOutsideThe
     SetControl32BitValue(printMode_, value);
     EXPECT_EQ(CFStringCompare(GetPrintMode(printMode_), pde::MakeString(expected).get(), 0),
               kCFCompareEqualTo)
-        << value;
+        << "for input " << value;
   }
-  const std::pair<SInt32, const char*> switches[] = {{0, "False"}, {1, "False"}, {2, "True"},
-                                                     {3, "False"}};
-  for (auto [value, expected] : switches) {
-    for (SInt32 id : {kZORDepartmentID, kZORBlankPagesID, kZORDistinguishThinLinesID}) {
-      SetControl32BitValue(nib_.Control(id), value);
+  for (auto [value, expected] : {std::pair{0, "False"}, {1, "False"}, {2, "True"}, {3, "False"}}) {
+    for (ControlRef popup : {department_, blankPages_, thinLines_}) {
+      SetControl32BitValue(popup, value);
     }
-    EXPECT_EQ(Text(GetDepartmentCode(nib_.Control(kZORDepartmentID))), expected) << value;
-    EXPECT_EQ(Text(GetBlankPages(blankPages_)), expected) << value;
-    EXPECT_EQ(Text(GetDistinguishThinLines(nib_.Control(kZORDistinguishThinLinesID))), expected);
+    EXPECT_EQ(pde::ToUTF8(GetDepartmentCode(department_)) + " " +
+                  pde::ToUTF8(GetBlankPages(blankPages_)) + " " +
+                  pde::ToUTF8(GetDistinguishThinLines(thinLines_)),
+              std::string(expected) + " " + expected + " " + expected)
+        << "for input " << value;
   }
 }
 
-TEST_F(SettingValuesTest, SetComparesExactlyAndFallsBackToTheFirstItem) {
-  const std::pair<const char*, SInt32> printModes[] = {
-      {"Normal", 1}, {"Proof", 2},   {"Private", 3}, {"Hold", 4},  {"private", 1},
-      {"HOLD", 1},   {"Proof ", 1},  {"", 1},        {"True", 1}};
-  for (auto [value, item] : printModes) {
-    SetControl32BitValue(printMode_, 4);
+TEST_F(SettingValuesTest, SetComparesExactlyFallsBackToTheFirstItemAndMovesTheCheckMark) {
+  // Each value that is not in the table follows one that is, so that falling back shows.
+  const std::pair<const char*, const char*> printModes[] = {
+      {"Proof", "2 -x--"},   {"private", "1 x---"}, {"Hold", "4 ---x"},    {"HOLD", "1 x---"},
+      {"Private", "3 --x-"}, {"Proof ", "1 x---"},  {"Proof", "2 -x--"},   {"", "1 x---"},
+      {"Hold", "4 ---x"},    {"True", "1 x---"},    {"Private", "3 --x-"}, {"Normal", "1 x---"}};
+  for (auto [value, shown] : printModes) {
     SetPrintMode(printMode_, pde::MakeString(value).get());
-    EXPECT_EQ(GetControl32BitValue(printMode_), item) << value;
+    EXPECT_EQ(Shown(printMode_), shown) << "for input " << value;
   }
-  const std::pair<const char*, SInt32> switches[] = {
-      {"True", 2}, {"true", 1}, {"False", 1}, {"", 1}, {"Yes", 1}};
-  for (auto [value, item] : switches) {
-    ControlRef department = nib_.Control(kZORDepartmentID);
-    SetDepartmentCode(department, pde::MakeString(value).get());
-    SetBlankPages(blankPages_, pde::MakeString(value).get());
-    SetDistinguishThinLines(nib_.Control(kZORDistinguishThinLinesID), pde::MakeString(value).get());
-    EXPECT_EQ(GetControl32BitValue(department), item) << value;
-    EXPECT_EQ(GetControl32BitValue(blankPages_), item) << value;
-    EXPECT_EQ(GetControl32BitValue(nib_.Control(kZORDistinguishThinLinesID)), item) << value;
+  for (auto [value, item] : {std::pair{"True", 2},
+                             {"true", 1},
+                             {"True", 2},
+                             {"False", 1},
+                             {"True", 2},
+                             {"", 1},
+                             {"True", 2},
+                             {"Yes", 1}}) {
+    CFPtr<CFStringRef> text = pde::MakeString(value);
+    SetDepartmentCode(department_, text.get());
+    SetBlankPages(blankPages_, text.get());
+    SetDistinguishThinLines(thinLines_, text.get());
+    for (ControlRef popup : {department_, blankPages_, thinLines_}) {
+      EXPECT_EQ(GetControl32BitValue(popup), item) << "for input " << value;
+    }
   }
-}
-
-TEST_F(SettingValuesTest, SetMovesTheCheckMarkEvenToTheItemAlreadyShown) {
-  MenuRef menu = GetControlPopupMenuHandle(printMode_);
-  ASSERT_NE(menu, nullptr);
-  SetPrintMode(printMode_, CFSTR("Proof"));
-  EXPECT_FALSE(IsMenuItemChecked(menu, 1));
-  EXPECT_TRUE(IsMenuItemChecked(menu, 2));
+  // A stray mark on an item not shown stays; setting the item shown marks it again.
+  CheckMenuItem(GetControlPopupMenuHandle(printMode_), 2, true);
   SetPrintMode(printMode_, CFSTR("Hold"));
-  EXPECT_FALSE(IsMenuItemChecked(menu, 2));
-  EXPECT_TRUE(IsMenuItemChecked(menu, 4));
-  CheckMenuItem(menu, 1, true);  // a stray mark on an item not shown stays
   SetPrintMode(printMode_, CFSTR("Hold"));
-  EXPECT_TRUE(IsMenuItemChecked(menu, 4));
-  EXPECT_TRUE(IsMenuItemChecked(menu, 1));
-  EXPECT_EQ(GetControl32BitValue(printMode_), 4);
-}
+  EXPECT_EQ(Shown(printMode_), "4 -x-x");
 
-TEST_F(SettingValuesTest, APopupWithoutMenuIsStillSet) {
-  HostWindow host;
+  HostWindow host;  // a pop-up without a menu is still set
   SetPrintMode(host.pane(), CFSTR("Hold"));
   EXPECT_EQ(GetControl32BitValue(host.pane()), 4);
   SetBlankPages(host.pane(), CFSTR("True"));
@@ -98,16 +101,16 @@ TEST_F(SettingValuesTest, FieldTextIsPaddedOnTheLeftAndNeverCut) {
       {"", "00000"}, {"12", "00012"}, {"12345", "12345"}, {"1234567", "1234567"}, {"a1", "000a1"}};
   for (auto [text, padded] : cases) {
     SetFieldText(din_, text);
-    EXPECT_EQ(Take(CreateZeroPaddedDigitsFromTextField(din_, 5)), padded) << text;
+    EXPECT_EQ(Take(CreateZeroPaddedDigitsFromTextField(din_, 5)), padded) << "for input " << text;
     EXPECT_EQ(FieldText(din_), text) << "the field itself is not changed";
   }
   SetFieldText(din_, "12");
   EXPECT_EQ(Take(CreateZeroPaddedDigitsFromTextField(din_, -3)), "12");
-  for (SInt8 offset = 0; offset < 5; ++offset) {
-    EXPECT_EQ(Take(CreateNthDigitFromTextField(din_, offset, 5)), std::string("00012").substr(offset, 1));
+  std::string digits;
+  for (SInt8 offset = -1; offset <= 5; ++offset) {
+    digits += Take(CreateNthDigitFromTextField(din_, offset, 5)) + ",";
   }
-  EXPECT_EQ(Take(CreateNthDigitFromTextField(din_, 5, 5)), "<null>");
-  EXPECT_EQ(Take(CreateNthDigitFromTextField(din_, -1, 5)), "<null>");
+  EXPECT_EQ(digits, "<null>,0,0,0,1,2,<null>,");
   HostWindow host;  // a user pane holds no text
   EXPECT_EQ(Take(CreateZeroPaddedDigitsFromTextField(host.pane(), 5)), "<null>");
   EXPECT_EQ(Take(CreateNthDigitFromTextField(host.pane(), 0, 5)), "<null>");
@@ -122,16 +125,10 @@ TEST_F(SettingValuesTest, DigitsGoToTheirKeysOneByOneAndOnlyTheFirstFive) {
   SetFieldText(din_, "1234567");
   SetIndividualDigitsInPPDFromTextField(din_, 5, CFSTR("DINDigit"), dict.get());
   SetIndividualDigitsInPPDFromTextField(din_, 5, CFSTR("DINDigit"), dict.get());
-  EXPECT_EQ(CFDictionaryGetCount(dict.get()), 6);
-  for (int i = 1; i <= 5; ++i) {
-    EXPECT_EQ(DictString(dict.get(), ("DINDigit" + std::to_string(i)).c_str()), std::to_string(i));
-  }
-  EXPECT_EQ(DictString(dict.get(), "DCDigit1"), "9");
-
   HostWindow host;  // an unreadable field leaves the keys as they were
   SetIndividualDigitsInPPDFromTextField(host.pane(), 5, CFSTR("DCDigit"), dict.get());
-  EXPECT_EQ(CFDictionaryGetCount(dict.get()), 6);
-  EXPECT_EQ(DictString(dict.get(), "DCDigit1"), "9");
+  EXPECT_EQ(DictDump(dict.get()),
+            "DCDigit1=9 DINDigit1=1 DINDigit2=2 DINDigit3=3 DINDigit4=4 DINDigit5=5");
 
   SetDigitsInTextField(din_, CFSTR("98x7654321"));
   EXPECT_EQ(FieldText(din_), "98x7654321") << "shown exactly as given";
@@ -140,30 +137,30 @@ TEST_F(SettingValuesTest, DigitsGoToTheirKeysOneByOneAndOnlyTheFirstFive) {
 TEST_F(SettingValuesTest, DigitsFromADictionaryAreAllOrNothing) {
   CFPtr<CFMutableDictionaryRef> dict(CFDictionaryCreateMutable(
       nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
-  auto join = [&](SInt8 width) { return Take(CreateDigitsFromPPDDict(dict.get(), CFSTR("DCDigit"), width)); };
+  auto join = [&](CFDictionaryRef from, SInt8 width) {
+    return Take(CreateDigitsFromPPDDict(from, CFSTR("DCDigit"), width));
+  };
   for (const char* key : {"DCDigit1", "DCDigit2", "DCDigit3", "DCDigit4", "DCDigit5"}) {
     SetDictString(dict.get(), key, &key[7]);
   }
-  EXPECT_EQ(join(5), "12345");
-  EXPECT_EQ(join(0), "<null>");
-  EXPECT_EQ(join(-2), "");
-  EXPECT_EQ(join(6), "<null>");
+  EXPECT_EQ(join(dict.get(), 5) + join(dict.get(), 0) + join(dict.get(), -2) + join(dict.get(), 6),
+            "12345<null><null>");
+  EXPECT_EQ(join(nullptr, 5), "<null>");
+  EXPECT_EQ(Take(CreateDigitsFromPPDDict(dict.get(), nullptr, 5)), "<null>");
   SetDictString(dict.get(), "DCDigit2", "22");
   SetDictString(dict.get(), "DCDigit3", "");
-  EXPECT_EQ(join(5), "12245") << "values are appended whole, an empty one counts";
-  EXPECT_EQ(Take(CreateDigitsFromPPDDict(nullptr, CFSTR("DCDigit"), 5)), "<null>");
-  EXPECT_EQ(Take(CreateDigitsFromPPDDict(dict.get(), nullptr, 5)), "<null>");
+  EXPECT_EQ(join(dict.get(), 5), "12245") << "values are appended whole, an empty one counts";
 
   for (const char* missing : {"DCDigit1", "DCDigit5"}) {
     CFPtr<CFMutableDictionaryRef> partial(CFDictionaryCreateMutableCopy(nullptr, 0, dict.get()));
     CFDictionaryRemoveValue(partial.get(), pde::MakeString(missing).get());
-    EXPECT_EQ(Take(CreateDigitsFromPPDDict(partial.get(), CFSTR("DCDigit"), 5)), "<null>") << missing;
+    EXPECT_EQ(join(partial.get(), 5), "<null>") << "without " << missing;
   }
   // A value that is not a string leaves the code incomplete.
   int three = 3;
   CFPtr<CFNumberRef> number(CFNumberCreate(nullptr, kCFNumberIntType, &three));
   CFDictionarySetValue(dict.get(), CFSTR("DCDigit3"), number.get());
-  EXPECT_EQ(join(5), "<null>");
+  EXPECT_EQ(join(dict.get(), 5), "<null>");
 }
 
 }  // namespace

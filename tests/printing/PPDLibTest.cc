@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "../../host/PPDLib/PPDLib.h"
 #include "pde/CFHost.h"
@@ -15,9 +17,9 @@
 
 namespace {
 
-const unsigned char kModelName[] = "\x09ModelName";
-
-std::string Fixture(const char* name) { return std::string(PDE_PPD_FIXTURE_DIR "/") + name; }
+std::string Fixture(const char* name) {
+  return std::string(PDE_PPD_FIXTURE_DIR "/") + name;
+}
 
 std::string PascalText(const unsigned char* buffer) {
   return std::string(reinterpret_cast<const char*>(buffer + 1), buffer[0]);
@@ -26,11 +28,12 @@ std::string PascalText(const unsigned char* buffer) {
 // A file made for one test, removed with it.
 class ScratchFile {
  public:
-  explicit ScratchFile(const std::string& name)
-      : path_(::testing::TempDir() + "ppdlib-" + std::to_string(getpid()) + "-" + name) {}
+  explicit ScratchFile(const std::string& name, const std::string& text = "")
+      : path_(::testing::TempDir() + "ppdlib-" + std::to_string(getpid()) + "-" + name) {
+    std::ofstream(path_, std::ios::binary) << text;
+  }
   ~ScratchFile() { std::filesystem::remove(path_); }
   const std::string& path() const { return path_; }
-  void Write(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
 
  private:
   std::string path_;
@@ -53,15 +56,19 @@ class PPDLibTest : public ::testing::Test {
     CFNumberGetValue(static_cast<CFNumberRef>(number), kCFNumberSInt32Type, &fromSession);
     return ppdOpenCompiledPPDFromTicket(fromSession, &context_, &file_);
   }
-  // The main keyword's value as ppdGetInvocationString writes it into a 256-byte buffer.
-  std::string Value(const char* keyword) {
+  // The main index of keyword, given as a C string.
+  Mindex Index(const char* keyword) {
     Str255 name = {static_cast<unsigned char>(std::strlen(keyword))};
     std::memcpy(name + 1, keyword, name[0]);
+    return ppdGetMainIndex(context_, name);
+  }
+  // The main keyword's value as ppdGetInvocationString writes it into a 256-byte buffer.
+  std::string Value(const char* keyword) {
     Str255 buffer = {};
-    EXPECT_EQ(ppdGetInvocationString(context_, ppdGetMainIndex(context_, name), 0, buffer, 256),
-              noErr);
+    EXPECT_EQ(ppdGetInvocationString(context_, Index(keyword), 0, buffer, 256), noErr);
     return PascalText(buffer);
   }
+  void Close() { EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr); }
 
   PMPrintSession session_ = nullptr;
   PMTicketRef ticket_ = 0;
@@ -69,31 +76,28 @@ class PPDLibTest : public ::testing::Test {
   FSSpec file_ = {};
 };
 
-TEST_F(PPDLibTest, ReadsTheModelNameOfTheTicketsPPD) {
+TEST_F(PPDLibTest, ReadsTheModelNameOfTheTicketsPPDAndIndexesOnlyMainKeywords) {
   ASSERT_EQ(Open(Fixture("velmora-q-rx730.ppd")), noErr);
   EXPECT_EQ(file_.vRefNum, 0);
   EXPECT_NE(file_.parID, 0);
   EXPECT_EQ(PascalText(file_.name), "velmora-q-rx730.ppd");
   // Distinct main keywords in order of appearance; option keywords have none.
-  EXPECT_EQ(ppdGetMainIndex(context_, kModelName), 6);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x0d" "FormatVersion")), 1);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x10" "DefaultPrintMode")), 9);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x09PrintMode")), 0);
+  EXPECT_EQ(Index("ModelName"), 6);
+  EXPECT_EQ(Index("FormatVersion"), 1);
+  EXPECT_EQ(Index("DefaultPrintMode"), 9);
+  EXPECT_EQ(Index("PrintMode"), 0);
   EXPECT_EQ(Value("ModelName"), "VELMORA q-RX730Series");  // The first of the two entries.
   EXPECT_EQ(Value("LanguageVersion"), "English");
-  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
-}
+  Close();
 
-TEST_F(PPDLibTest, AbsentKeywordsHaveNoIndex) {
   ASSERT_EQ(Open(Fixture("no-modelname.ppd")), noErr);
-  EXPECT_EQ(ppdGetMainIndex(context_, kModelName), 0);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x08NickName")), 3);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x08nickname")), 0);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x09*NickName")), 0);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("")), 0);
+  for (const char* absent : {"ModelName", "nickname", "*NickName", ""}) {
+    EXPECT_EQ(Index(absent), 0) << "for input " << absent;
+  }
+  EXPECT_EQ(Index("NickName"), 3);
   EXPECT_EQ(ppdGetMainIndex(context_, nullptr), 0);
-  EXPECT_EQ(ppdGetMainIndex(nullptr, kModelName), 0);
-  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
+  EXPECT_EQ(ppdGetMainIndex(nullptr, reinterpret_cast<const unsigned char*>("\x08NickName")), 0);
+  Close();
 }
 
 TEST_F(PPDLibTest, ValuesAreCutToTheBufferAndBadRequestsLeaveItEmpty) {
@@ -101,52 +105,46 @@ TEST_F(PPDLibTest, ValuesAreCutToTheBufferAndBadRequestsLeaveItEmpty) {
   std::string full;
   for (int i = 0; i < 300; ++i) full += static_cast<char>('A' + i % 26);
   full.insert(200, "\n");  // The value runs over two lines of the file.
-  Mindex index = ppdGetMainIndex(context_, kModelName);
+  Mindex index = Index("ModelName");
   ASSERT_EQ(index, 1);
   for (UInt32 size : {1u, 2u, 10u, 255u, 256u, 257u}) {
     unsigned char buffer[300];
     std::memset(buffer, 0xEE, sizeof buffer);
     ASSERT_EQ(ppdGetInvocationString(context_, index, 0, buffer, size), noErr) << size;
     std::size_t expected = std::min<std::size_t>(255, size - 1);
-    EXPECT_EQ(PascalText(buffer), full.substr(0, expected)) << size;
-    EXPECT_EQ(buffer[expected + 1], 0xEE) << size;  // Nothing written past the value.
+    EXPECT_EQ(PascalText(buffer), full.substr(0, expected)) << "for size " << size;
+    EXPECT_EQ(buffer[expected + 1], 0xEE) << "for size " << size;  // Nothing written past it.
   }
-  for (Mindex bad : {0, -1, 2, 32767}) {
-    Str255 buffer = {7};
-    EXPECT_EQ(ppdGetInvocationString(context_, bad, 0, buffer, 256), paramErr) << bad;
-    EXPECT_EQ(buffer[0], 0) << bad;
+  const std::tuple<Mindex, UInt16, UInt32, unsigned char> refused[] = {
+      {0, 0, 256, 0},     {-1, 0, 256, 0},    {2, 0, 256, 0},
+      {32767, 0, 256, 0}, {index, 1, 256, 0},  // an option other than 0
+      {index, 0, 0, 7}};                       // no room: the buffer is not touched
+  for (auto [bad, option, size, length] : refused) {
+    Str255 buffer = {7, 'x'};
+    EXPECT_EQ(ppdGetInvocationString(context_, bad, option, buffer, size), paramErr) << bad;
+    EXPECT_EQ(buffer[0], length) << "for index " << bad << " option " << option;
   }
-  Str255 buffer = {7, 'x'};
-  EXPECT_EQ(ppdGetInvocationString(context_, index, 1, buffer, 256), paramErr);
-  EXPECT_EQ(buffer[0], 0);
-  buffer[0] = 7;
-  EXPECT_EQ(ppdGetInvocationString(context_, index, 0, buffer, 0), paramErr);
-  EXPECT_EQ(buffer[0], 7);
+  Str255 buffer = {};
   EXPECT_EQ(ppdGetInvocationString(context_, index, 0, nullptr, 256), paramErr);
   EXPECT_EQ(ppdGetInvocationString(nullptr, index, 0, buffer, 256), paramErr);
-  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
-}
+  Close();
 
-TEST_F(PPDLibTest, HighBytesReachTheCallerAsTheyStandAndReadAsMacRoman) {
+  // High bytes reach the caller as they stand and read as MacRoman.
   ASSERT_EQ(Open(Fixture("macroman-name.ppd")), noErr);
-  EXPECT_EQ(Value("ModelName"), "VELMORA Caf\x8e \xa5 q-RX730Series");
-  Str255 buffer = {};
-  ASSERT_EQ(ppdGetInvocationString(context_, ppdGetMainIndex(context_, kModelName), 0, buffer, 256),
-            noErr);
-  pde::CFPtr<CFStringRef> model(
-      CFStringCreateWithPascalString(nullptr, buffer, kCFStringEncodingMacRoman));
-  pde::CFPtr<CFStringRef> expected = pde::MakeString("VELMORA Café • q-RX730Series");
-  EXPECT_EQ(CFStringCompare(model.get(), expected.get(), 0), kCFCompareEqualTo);
-  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
+  const std::string model = Value("ModelName");
+  EXPECT_EQ(model, "VELMORA Caf\x8e \xa5 q-RX730Series");
+  pde::CFPtr<CFStringRef> text(
+      CFStringCreateWithCString(nullptr, model.c_str(), kCFStringEncodingMacRoman));
+  EXPECT_EQ(pde::ToUTF8(text.get()), "VELMORA Café • q-RX730Series");
+  Close();
 }
 
 TEST_F(PPDLibTest, UnreadableMalformedAndHugeFilesAreRefused) {
-  ScratchFile huge("huge.ppd");
-  huge.Write("*PPD-Adobe: \"4.3\"\n");
+  ScratchFile huge("huge.ppd", "*PPD-Adobe: \"4.3\"\n");
   std::filesystem::resize_file(huge.path(), 8 * 1024 * 1024 + 1);
-  ScratchFile compressed("compressed.ppd");
-  compressed.Write("\x1f\x8b\x08");
+  ScratchFile compressed("compressed.ppd", "\x1f\x8b\x08");
   ScratchFile fifo("fifo.ppd");
+  std::filesystem::remove(fifo.path());
   ASSERT_EQ(mkfifo(fifo.path().c_str(), 0600), 0);
   const struct {
     std::string path;
@@ -179,21 +177,19 @@ TEST_F(PPDLibTest, KeywordLinesAreCappedAt65536) {
   std::string text = "*PPD-Adobe: \"4.3\"\n";
   for (int i = 1; i <= 32768; ++i) text += "*K" + std::to_string(i) + ": x\n";
   for (int i = 32769; i < 65536; ++i) text += "*% comment\n";
-  ScratchFile atCap("at-cap.ppd");
-  atCap.Write(text);
-  ScratchFile overCap("over-cap.ppd");
-  overCap.Write(text + "*ModelName: \"m\"\n");
+  ScratchFile atCap("at-cap.ppd", text);
+  ScratchFile overCap("over-cap.ppd", text + "*ModelName: \"m\"\n");
   ASSERT_EQ(Open(atCap.path()), noErr);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x06K32767")), 32767);
-  EXPECT_EQ(ppdGetMainIndex(context_, reinterpret_cast<const unsigned char*>("\x06K32768")), 0);
-  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), noErr);
+  EXPECT_EQ(Index("K32767"), 32767);
+  EXPECT_EQ(Index("K32768"), 0);
+  Close();
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(Open(overCap.path()), kPPDMalformedErr);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("more than 65536 keyword lines"),
             std::string::npos);
 }
 
-TEST_F(PPDLibTest, BadTicketsAndArgumentsAreRefused) {
+TEST_F(PPDLibTest, BadTicketsArgumentsAndFSSpecsAreRefusedAndCloseAlwaysFrees) {
   FSSpec file = {};
   PPDContext context = nullptr;
   PMTicketRef disposed = pde::CreateTicket();
@@ -204,9 +200,7 @@ TEST_F(PPDLibTest, BadTicketsAndArgumentsAreRefused) {
   EXPECT_EQ(ppdOpenCompiledPPDFromTicket(ticket_, nullptr, &file), paramErr);
   EXPECT_EQ(ppdOpenCompiledPPDFromTicket(ticket_, &context, nullptr), paramErr);
   EXPECT_EQ(context, nullptr);
-}
 
-TEST_F(PPDLibTest, CloseFreesTheContextOnEveryPath) {
   const std::string path = Fixture("velmora-q-rx730.ppd");
   ASSERT_EQ(Open(path), noErr);
   PPDContext first = context_;
@@ -215,12 +209,11 @@ TEST_F(PPDLibTest, CloseFreesTheContextOnEveryPath) {
   EXPECT_NE(file_.parID, firstFile.parID);
   // Each context wants its own FSSpec back; a wrong one still frees it.
   EXPECT_EQ(ppdCloseCompiledPPDFromTicket(first, &file_), paramErr);
-  EXPECT_EQ(ppdGetMainIndex(first, kModelName), 0);
+  EXPECT_EQ(ppdGetMainIndex(first, reinterpret_cast<const unsigned char*>("\x09ModelName")), 0);
   EXPECT_EQ(ppdCloseCompiledPPDFromTicket(first, &firstFile), paramErr);
   EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, nullptr), paramErr);
   EXPECT_EQ(ppdCloseCompiledPPDFromTicket(context_, &file_), paramErr);
   EXPECT_EQ(ppdCloseCompiledPPDFromTicket(reinterpret_cast<PPDContext>(0x40), &file_), paramErr);
-
   ASSERT_EQ(Open(path), noErr);
   FSSpec renamed = file_;
   renamed.name[1] ^= 0x20;
@@ -236,8 +229,7 @@ TEST_F(PPDLibTest, InjectedFailuresAreReturnedAndCloseStillFrees) {
   ASSERT_EQ(Open(path), noErr);
   pde::InjectFailure("ppdGetInvocationString", -3);
   Str255 buffer = {9};
-  EXPECT_EQ(ppdGetInvocationString(context_, ppdGetMainIndex(context_, kModelName), 0, buffer, 256),
-            -3);
+  EXPECT_EQ(ppdGetInvocationString(context_, Index("ModelName"), 0, buffer, 256), -3);
   EXPECT_EQ(buffer[0], 0);
   EXPECT_EQ(Value("ModelName"), "VELMORA q-RX730Series");
 

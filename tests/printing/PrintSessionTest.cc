@@ -21,7 +21,6 @@ class PrintSessionTest : public ::testing::Test {
   PMTicketRef TicketFromSession(CFStringRef key) {
     CFTypeRef stored = nullptr;
     EXPECT_EQ(PMSessionGetDataFromSession(session_, key, &stored), noErr);
-    EXPECT_EQ(CFGetTypeID(stored), CFNumberGetTypeID());
     EXPECT_EQ(CFNumberGetType(static_cast<CFNumberRef>(stored)), kCFNumberSInt32Type);
     SInt32 value = 0;
     EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(stored), kCFNumberSInt32Type, &value));
@@ -33,8 +32,7 @@ class PrintSessionTest : public ::testing::Test {
 
 TEST_F(PrintSessionTest, TicketHandleRoundTripsThroughItsNumberAndDiesWithTheSession) {
   long ticketsBefore = pde::LiveTicketCount();
-  PMTicketRef settings = 0;
-  PMTicketRef info = 0;
+  PMTicketRef settings = 0, info = 0;
   ASSERT_EQ(pde::AddTicketToSession(session_, kSettings, &settings), noErr);
   ASSERT_EQ(pde::AddTicketToSession(session_, CFSTR(kPMPrinterInfoTicket), &info), noErr);
   EXPECT_NE(settings, 0);
@@ -44,21 +42,17 @@ TEST_F(PrintSessionTest, TicketHandleRoundTripsThroughItsNumberAndDiesWithTheSes
   EXPECT_EQ(pde::LiveTicketCount(), ticketsBefore + 2);
 
   // The PPD dictionary is the ticket's own: a value set through one lookup is seen by the next.
-  CFMutableDictionaryRef dict = nullptr;
+  CFMutableDictionaryRef dict = nullptr, again = nullptr;
   ASSERT_EQ(PMTicketGetPPDDict(TicketFromSession(kSettings), kPMTopLevel, kPMTopLevel, &dict),
             noErr);
   CFDictionarySetValue(dict, CFSTR("PrintMode"), CFSTR("Private"));
-  CFMutableDictionaryRef again = nullptr;
   ASSERT_EQ(PMTicketGetPPDDict(settings, 0, 0, &again), noErr);
   EXPECT_EQ(again, dict);
-  EXPECT_EQ(CFStringCompare(static_cast<CFStringRef>(CFDictionaryGetValue(again, CFSTR("PrintMode"))),
-                            CFSTR("Private"), 0),
-            kCFCompareEqualTo);
+  EXPECT_EQ(CFDictionaryGetValue(again, CFSTR("PrintMode")), CFSTR("Private"));
 
   pde::DisposePrintSession(session_);
   session_ = nullptr;
   EXPECT_EQ(pde::LiveTicketCount(), ticketsBefore);
-  EXPECT_FALSE(pde::IsLiveTicket(settings));
   EXPECT_EQ(PMTicketGetPPDDict(settings, 0, 0, &dict), kPMInvalidTicket);
 }
 
@@ -73,6 +67,7 @@ TEST_F(PrintSessionTest, HandlesNamingNoLiveTicketAreRefused) {
     CFMutableDictionaryRef dict = sentinel;
     EXPECT_EQ(PMTicketGetPPDDict(bad, 0, 0, &dict), kPMInvalidTicket) << bad;
     EXPECT_EQ(dict, sentinel) << bad;
+    EXPECT_FALSE(pde::IsLiveTicket(bad)) << bad;
     EXPECT_EQ(pde::SetTicketPPDPath(bad, "/x.ppd"), kPMInvalidTicket) << bad;
     EXPECT_EQ(pde::GetTicketPPDPath(bad), "") << bad;
   }
@@ -87,16 +82,15 @@ TEST_F(PrintSessionTest, HandlesNamingNoLiveTicketAreRefused) {
 TEST_F(PrintSessionTest, DataStoreRetainsWhatItHoldsAndLendsIt) {
   CFStringRef key = CFSTR("com.example.key");
   pde::CFPtr<CFStringRef> value = pde::MakeString("value");
-  CFIndex retains = CFGetRetainCount(value.get());
   ASSERT_EQ(pde::PMSessionSetDataInSession(session_, key, value.get()), noErr);
-  EXPECT_EQ(CFGetRetainCount(value.get()), retains + 1);
+  EXPECT_EQ(CFGetRetainCount(value.get()), 2);
   CFTypeRef lent = nullptr;
   ASSERT_EQ(PMSessionGetDataFromSession(session_, key, &lent), noErr);
   EXPECT_EQ(lent, value.get());
-  EXPECT_EQ(CFGetRetainCount(value.get()), retains + 1);  // Borrowed: no reference added.
+  EXPECT_EQ(CFGetRetainCount(value.get()), 2);  // Borrowed: no reference added.
 
   ASSERT_EQ(pde::PMSessionSetDataInSession(session_, key, nullptr), noErr);
-  EXPECT_EQ(CFGetRetainCount(value.get()), retains);
+  EXPECT_EQ(CFGetRetainCount(value.get()), 1);
   lent = kSettings;
   EXPECT_EQ(PMSessionGetDataFromSession(session_, key, &lent), kPMKeyNotFound);
   EXPECT_EQ(lent, kSettings);  // Not written on failure.
@@ -105,7 +99,7 @@ TEST_F(PrintSessionTest, DataStoreRetainsWhatItHoldsAndLendsIt) {
   ASSERT_EQ(pde::PMSessionSetDataInSession(session_, key, value.get()), noErr);
   pde::DisposePrintSession(session_);
   session_ = nullptr;
-  EXPECT_EQ(CFGetRetainCount(value.get()), retains);
+  EXPECT_EQ(CFGetRetainCount(value.get()), 1);
 }
 
 TEST_F(PrintSessionTest, BadSessionsAndKeysAreRefused) {
@@ -113,17 +107,17 @@ TEST_F(PrintSessionTest, BadSessionsAndKeysAreRefused) {
   ASSERT_EQ(pde::CreatePrintSession(&disposed), noErr);
   pde::DisposePrintSession(disposed);
   pde::DisposePrintSession(disposed);  // A second disposal is ignored.
-  auto madeUp = reinterpret_cast<PMPrintSession>(0x10);
   SInt32 one = 1;
   pde::CFPtr<CFNumberRef> notAString(CFNumberCreate(nullptr, kCFNumberSInt32Type, &one));
+  auto numberKey = reinterpret_cast<CFStringRef>(notAString.get());
   CFTypeRef data = nullptr;
   PMTicketRef ticket = 0;
-  for (PMPrintSession bad : {static_cast<PMPrintSession>(nullptr), disposed, madeUp}) {
+  for (PMPrintSession bad :
+       {static_cast<PMPrintSession>(nullptr), disposed, reinterpret_cast<PMPrintSession>(0x10)}) {
     EXPECT_EQ(PMSessionGetDataFromSession(bad, kSettings, &data), kPMInvalidParameter);
     EXPECT_EQ(pde::PMSessionSetDataInSession(bad, kSettings, kSettings), paramErr);
     EXPECT_EQ(pde::AddTicketToSession(bad, kSettings, &ticket), paramErr);
   }
-  auto numberKey = reinterpret_cast<CFStringRef>(notAString.get());
   EXPECT_EQ(PMSessionGetDataFromSession(session_, nullptr, &data), kPMInvalidParameter);
   EXPECT_EQ(PMSessionGetDataFromSession(session_, numberKey, &data), kPMInvalidParameter);
   EXPECT_EQ(PMSessionGetDataFromSession(session_, kSettings, nullptr), kPMInvalidParameter);
@@ -133,34 +127,29 @@ TEST_F(PrintSessionTest, BadSessionsAndKeysAreRefused) {
   EXPECT_EQ(pde::CreatePrintSession(nullptr), paramErr);
 }
 
-TEST_F(PrintSessionTest, InjectedFailuresAreReturnedOnce) {
-  PMTicketRef ticket = 0;
-  ASSERT_EQ(pde::AddTicketToSession(session_, kSettings, &ticket), noErr);
-  pde::InjectFailure("PMSessionGetDataFromSession", -4242);
-  CFTypeRef data = nullptr;
-  EXPECT_EQ(PMSessionGetDataFromSession(session_, kSettings, &data), -4242);
-  EXPECT_EQ(data, nullptr);
-  EXPECT_EQ(PMSessionGetDataFromSession(session_, kSettings, &data), noErr);
-
-  pde::InjectFailure("PMTicketGetPPDDict", kPMInvalidTicket, 1, 1);
-  CFMutableDictionaryRef dict = nullptr;
-  EXPECT_EQ(PMTicketGetPPDDict(ticket, 0, 0, &dict), noErr);
-  dict = nullptr;
-  EXPECT_EQ(PMTicketGetPPDDict(ticket, 0, 0, &dict), kPMInvalidTicket);
-  EXPECT_EQ(dict, nullptr);
-}
-
-TEST_F(PrintSessionTest, AddingATicketThatCannotBeMadeLeavesNothingBehind) {
+TEST_F(PrintSessionTest, FailuresAreReturnedOnceAndLeaveNothingBehind) {
   long ticketsBefore = pde::LiveTicketCount();
   PMTicketRef ticket = 0;
+  CFTypeRef data = nullptr;
   pde::FailAllocations("CFNumber", 1);
   EXPECT_EQ(pde::AddTicketToSession(session_, kSettings, &ticket), memFullErr);
   pde::FailAllocations("CFDictionary", 1);
   EXPECT_EQ(pde::AddTicketToSession(session_, kSettings, &ticket), memFullErr);
   EXPECT_EQ(ticket, 0);
   EXPECT_EQ(pde::LiveTicketCount(), ticketsBefore);
-  CFTypeRef data = nullptr;
   EXPECT_EQ(PMSessionGetDataFromSession(session_, kSettings, &data), kPMKeyNotFound);
+
+  ASSERT_EQ(pde::AddTicketToSession(session_, kSettings, &ticket), noErr);
+  pde::InjectFailure("PMSessionGetDataFromSession", -4242);
+  EXPECT_EQ(PMSessionGetDataFromSession(session_, kSettings, &data), -4242);
+  EXPECT_EQ(data, nullptr);
+  EXPECT_EQ(PMSessionGetDataFromSession(session_, kSettings, &data), noErr);
+  pde::InjectFailure("PMTicketGetPPDDict", kPMInvalidTicket, 1, 1);
+  CFMutableDictionaryRef dict = nullptr;
+  EXPECT_EQ(PMTicketGetPPDDict(ticket, 0, 0, &dict), noErr);
+  dict = nullptr;
+  EXPECT_EQ(PMTicketGetPPDDict(ticket, 0, 0, &dict), kPMInvalidTicket);
+  EXPECT_EQ(dict, nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
+#include <vector>
 
 namespace pde::test {
 
@@ -30,8 +32,7 @@ bool IsDigitKey(std::string_view key) {
   return false;
 }
 
-}  // namespace
-
+// Every choice the sample PPDs list for `key` (empty for a key they do not declare).
 std::vector<std::string> ChoicesOf(std::string_view key) {
   if (key == "PrintMode") return {std::begin(kPrintModes), std::end(kPrintModes)};
   if (key == "DeptCode" || key == "BlankPage" || key == "DistinguishThinLines") {
@@ -41,6 +42,8 @@ std::vector<std::string> ChoicesOf(std::string_view key) {
   return {};
 }
 
+// The invocation code of `key`=`value` in the supported sample PPDs (a PJL line without its line
+// feed, or a setpagedevice call), or an empty string when `value` is not one of the key's choices.
 std::string PrinterCodeFor(std::string_view key, std::string_view value) {
   const std::vector<std::string> choices = ChoicesOf(key);
   if (std::find(choices.begin(), choices.end(), value) == choices.end()) return {};
@@ -53,6 +56,8 @@ std::string PrinterCodeFor(std::string_view key, std::string_view value) {
   }
   return "@PJL SET " + Upper(key) + "=" + Upper(value);
 }
+
+}  // namespace
 
 PaneOptions DefaultPaneOptions() {
   PaneOptions defaults = {{"PrintMode", "Normal"},

@@ -4,20 +4,11 @@
 
 #include <map>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace pde::test {
 
 // The fourteen options of the pane, each mapped to a chosen value.
 using PaneOptions = std::map<std::string, std::string>;
-
-// The invocation code of `key`=`value` in the supported sample PPDs (a PJL line without its line
-// feed, or a setpagedevice call), or an empty string when `value` is not one of the key's choices.
-std::string PrinterCodeFor(std::string_view key, std::string_view value);
-
-// Every choice the sample PPDs list for `key` (empty for a key they do not declare).
-std::vector<std::string> ChoicesOf(std::string_view key);
 
 // The pane's defaults as the sample PPDs declare them: Normal, the three switches off, 58203 twice.
 PaneOptions DefaultPaneOptions();

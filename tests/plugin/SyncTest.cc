@@ -32,6 +32,8 @@ class SyncTest : public PaneTest {
   }
 };
 
+// The golden sessions write all fourteen keywords, keep the keys the pane does not know, and read
+// printed lines back in; here the values they cannot give.
 TEST_F(SyncTest, TicketValuesFillThePaneAndIncompleteCodesOrOtherObjectsGiveTheDefault) {
   EXPECT_EQ(CFDictionaryGetCount(settings()), 0) << "filling the pane writes nothing";
   SetDictString(settings(), "PrintMode", "Private");
@@ -51,40 +53,8 @@ TEST_F(SyncTest, TicketValuesFillThePaneAndIncompleteCodesOrOtherObjectsGiveTheD
   }
   ASSERT_EQ(Sync(context_, session_->get(), true), noErr);
   EXPECT_EQ(Shown(), "1111|58203|58203|");
-}
-
-TEST_F(SyncTest, ThePaneWritesAllFourteenKeywordsWhateverTheSwitches) {
-  SetDictString(settings(), "Unrelated", "kept");
-  SetFieldText(pane().control_DC, "42");
+  // Any other value than true writes the ticket.
   ASSERT_EQ(Sync(context_, session_->get(), 2), noErr);
-  EXPECT_EQ(DictDump(settings()),
-            "BlankPage=False DCDigit1=0 DCDigit2=0 DCDigit3=0 DCDigit4=4 DCDigit5=2 DINDigit1=5 "
-            "DINDigit2=8 DINDigit3=2 DINDigit4=0 DINDigit5=3 DeptCode=False "
-            "DistinguishThinLines=False PrintMode=Normal Unrelated=kept");
-}
-
-TEST_F(SyncTest, WritingAndReadingBackKeepsEveryItemAndPadsOrCutsTheCodes) {
-  for (SInt32 item = 1; item <= 4; ++item) {
-    SInt32 switchItem = item % 2 + 1;
-    SetControl32BitValue(pane().control_PrintMode, item);
-    SetControl32BitValue(pane().control_Department, switchItem);
-    SetControl32BitValue(pane().control_BlankPages, 3 - switchItem);
-    SetControl32BitValue(pane().control_DistinguishThinLines, switchItem);
-    SetFieldText(pane().control_DIN, "12");
-    SetFieldText(pane().control_DC, "1234567");
-    ASSERT_EQ(Sync(context_, session_->get(), false), noErr);
-    SetPrintMode(pane().control_PrintMode, CFSTR("Hold"));
-    SetFieldText(pane().control_DIN, "");
-    ASSERT_EQ(Sync(context_, session_->get(), true), noErr);
-    std::string expected = std::to_string(item) + std::to_string(switchItem) +
-                           std::to_string(3 - switchItem) + std::to_string(switchItem);
-    expected +=
-        std::string("|00012|12345|") + (item == 3 ? "DIN" : "") + (switchItem == 2 ? "DC" : "");
-    EXPECT_EQ(Shown(), expected) << "for item " << item;
-  }
-  SetDictString(settings(), "PrintMode", "private");
-  ASSERT_EQ(Sync(context_, session_->get(), true), noErr);
-  ASSERT_EQ(Sync(context_, session_->get(), false), noErr);
   EXPECT_EQ(DictString(settings(), "PrintMode"), "Normal");
 }
 

@@ -60,15 +60,10 @@ TEST(PrinterGateTest, ServesTheTwoModelNamesExactlyAndPrintsEveryNameItReads) {
   }
 }
 
-TEST(PrinterGateTest, ASupportedPrinterWhosePPDCannotBeOpenedOrClosedIsRefused) {
+// The failure matrix declines the pane for every failure of the PPD library; here what the gate
+// prints when the name cannot be read.
+TEST(PrinterGateTest, ANameThatCannotBeReadIsEmptyAndServesNoPrinter) {
   TestSession session(SamplePPD("VELMORA-q-RX730.ppd"));
-  for (const char* operation : {"ppdOpenCompiledPPDFromTicket", "ppdCloseCompiledPPDFromTicket"}) {
-    pde::InjectFailure(operation, paramErr);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(IsPDENeededForThisPrinter(session.get())) << operation;
-    testing::internal::GetCapturedStderr();
-  }
-  // A failed read of the name leaves it empty: no supported printer.
   pde::InjectFailure("ppdGetInvocationString", paramErr);
   testing::internal::CaptureStderr();
   EXPECT_FALSE(IsPDENeededForThisPrinter(session.get()));

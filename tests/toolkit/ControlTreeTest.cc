@@ -200,8 +200,6 @@ TEST_F(ControlTreeTest, ValuesAreKeptAsGivenAndMarkTheirItem) {
     SetControl32BitValue(popup, value);
     EXPECT_EQ(GetControl32BitValue(popup), value);
   }
-  SetControl32BitValue(Control(8), 2);  // a pop-up without a menu
-  EXPECT_EQ(GetControl32BitValue(Control(8)), 2);
 
   // OffsetRect adds to both sides with the platform's 16-bit arithmetic.
   Rect r{10, 20, 30, 40};

@@ -35,7 +35,21 @@ class Converter {
  public:
   explicit Converter(CFOptionFlags mutability) : mutability_(mutability) {}
 
+  // Converts node, nested at most kMaxPropertyListDepth deep with what it holds.
   CFPtr<CFTypeRef> Convert(plist_t node, const std::string& where, std::string* why) {
+    if (depth_ == kMaxPropertyListDepth) {
+      *why = where + "containers nested more than " + std::to_string(kMaxPropertyListDepth) +
+             " deep";
+      return {};
+    }
+    ++depth_;
+    CFPtr<CFTypeRef> converted = ConvertNode(node, where, why);
+    --depth_;
+    return converted;
+  }
+
+ private:
+  CFPtr<CFTypeRef> ConvertNode(plist_t node, const std::string& where, std::string* why) {
     switch (plist_get_node_type(node)) {
       case PLIST_DICT:
         return ConvertDictionary(node, where, why);
@@ -80,7 +94,6 @@ class Converter {
     }
   }
 
- private:
   CFPtr<CFTypeRef> Checked(CFTypeRef object, const std::string& where, std::string* why) {
     if (object == nullptr) *why = where + "out of memory";
     return CFPtr<CFTypeRef>(object);
@@ -168,6 +181,7 @@ class Converter {
   }
 
   CFOptionFlags mutability_;
+  int depth_ = 0;
 };
 
 }  // namespace

@@ -115,6 +115,71 @@ TEST(PropertyList, AStringHoldingUPlus0000IsRefusedNotFatal) {
   EXPECT_EQ(error, "offset: malformed property list (a binary object table that cannot be walked)");
 }
 
+// depth arrays nested one in another, the innermost empty, as XML.
+std::string NestedXML(int depth) {
+  std::string list = "<plist>";
+  for (int i = 0; i < depth - 1; ++i) list += "<array>";
+  list += "<array/>";
+  for (int i = 0; i < depth - 1; ++i) list += "</array>";
+  return list + "</plist>";
+}
+
+// depth arrays nested one in another, the innermost empty, as a binary list: object i holds
+// object i + 1. With shared, each array holds the next one twice: 2^depth - 1 objects once each
+// is counted for every reference to it.
+std::string NestedBinary(int depth, bool shared = false) {
+  std::string list = "bplist00";
+  std::vector<int> offsets;
+  auto be32 = [](int value) {
+    return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                       static_cast<char>(value >> 8), static_cast<char>(value)};
+  };
+  for (int i = 0; i < depth; ++i) {
+    offsets.push_back(static_cast<int>(list.size()));
+    if (i == depth - 1) {
+      list += '\xA0';
+    } else {
+      list += shared ? '\xA2' : '\xA1';
+      list += be32(i + 1) + (shared ? be32(i + 1) : "");
+    }
+  }
+  const int table = static_cast<int>(list.size());
+  for (int offset : offsets) list += be32(offset);
+  list += std::string(6, '\0') + "\x04\x04";
+  return list + std::string(4, '\0') + be32(depth) + std::string(8, '\0') +
+         std::string(4, '\0') + be32(table);
+}
+
+// libplist reads a binary list's containers recursively: nesting deep enough overflows the
+// stack, so containers nest 256 deep at most, in either form.
+TEST(PropertyList, ContainersNestAtMost256Deep) {
+  std::string error;
+  EXPECT_TRUE(pde::ReadPropertyList(NestedXML(256), "xml", &error)) << error;
+  EXPECT_TRUE(pde::ReadPropertyList(NestedBinary(256), "binary", &error)) << error;
+  EXPECT_FALSE(pde::ReadPropertyList(NestedXML(257), "xml", &error));
+  EXPECT_EQ(error.substr(error.size() - 39), "]: containers nested more than 256 deep");
+  for (int depth : {257, 100000}) {
+    EXPECT_FALSE(pde::ReadPropertyList(NestedBinary(depth), "binary", &error)) << depth;
+    EXPECT_EQ(error, "binary: malformed property list (containers nested more than 256 deep)");
+  }
+  EXPECT_FALSE(pde::ReadPropertyList(NestedBinary(257, true), "shared", &error));
+  EXPECT_EQ(error, "shared: malformed property list (containers nested more than 256 deep)");
+}
+
+// libplist copies an object for each reference to it: a tower of arrays each holding the next
+// twice makes 2^depth - 1 objects. Past 2^20 it is refused: a few hundred bytes would ask
+// libplist for gigabytes.
+TEST(PropertyList, SharedObjectsCountOncePerReference) {
+  std::string error;
+  EXPECT_TRUE(pde::ReadPropertyList(NestedBinary(12, true), "shared", &error)) << error;
+  for (int depth : {21, 64}) {
+    EXPECT_FALSE(pde::ReadPropertyList(NestedBinary(depth, true), "shared", &error)) << depth;
+    EXPECT_EQ(error,
+              "shared: malformed property list (more than 1048576 objects, counting shared ones "
+              "each time)");
+  }
+}
+
 TEST(PropertyList, AnAllocationFailurePartWayLeaksNothing) {
   std::string error;
   for (int skip = 0; skip < 12; ++skip) {

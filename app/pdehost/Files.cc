@@ -48,4 +48,15 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string* bytes,
   return ReadStream(in, path, maxBytes, bytes, error);
 }
 
+bool LineReader::Next(std::string_view* line) {
+  if (start_ >= text_.size()) return false;
+  size_t end = text_.find('\n', start_);
+  if (end == std::string_view::npos) end = text_.size();
+  *line = text_.substr(start_, end - start_);
+  if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
+  start_ = end + 1;
+  ++lineNumber_;
+  return true;
+}
+
 }  // namespace pdehost

@@ -1,7 +1,9 @@
-// Files.h: reading the host's input files whole, with a size limit and a clear reason on failure.
+// Files.h: reading the host's input files whole, with a size limit and a clear reason on failure,
+// and walking their text line by line.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace pdehost {
 
@@ -9,5 +11,21 @@ namespace pdehost {
 // to "<path>: why" when it cannot be opened or read, is a directory, or is larger than maxBytes.
 bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string* bytes,
                    std::string* error);
+
+// Walks a text line by line, numbering the lines from 1; a line is handed out without its '\n'
+// and without a '\r' before it.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  // Moves to the next line; false once the text is used up.
+  bool Next(std::string_view* line);
+  int lineNumber() const { return lineNumber_; }
+
+ private:
+  std::string_view text_;
+  size_t start_ = 0;
+  int lineNumber_ = 0;
+};
 
 }  // namespace pdehost

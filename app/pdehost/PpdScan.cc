@@ -33,15 +33,10 @@ bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error) {
   if (!ReadWholeFile(path, kMaxPpdBytes, &bytes, error)) return false;
   constexpr std::string_view kModelName = "*ModelName:";
   constexpr std::string_view kDialogExtension = "*APDialogExtension:";
-  std::string_view text = bytes;
-  int lineNumber = 0;
-  size_t start = 0;
-  while (start < text.size()) {
-    ++lineNumber;
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(start, end - start);
-    start = end + 1;
+  LineReader lines(bytes);
+  std::string_view line;
+  while (lines.Next(&line)) {
+    const int lineNumber = lines.lineNumber();
     std::string value;
     if (line.starts_with(kModelName)) {
       if (!QuotedValue(line.substr(kModelName.size()), &value)) {

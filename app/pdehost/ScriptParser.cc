@@ -365,15 +365,10 @@ bool SplitActions(const std::vector<Token>& tokens, std::vector<std::vector<Toke
 bool ParseScript(std::string_view bytes, std::string_view name, Script* script, std::string* error) {
   script->name = std::string(name);
   script->lines.clear();
-  int lineNumber = 0;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    ++lineNumber;
-    size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  LineReader lines(bytes);
+  std::string_view line;
+  while (lines.Next(&line)) {
+    const int lineNumber = lines.lineNumber();
 
     const auto fail = [&](const std::string& why) {
       *error = std::string(name) + ":" + std::to_string(lineNumber) + ": " + why;

@@ -74,15 +74,9 @@ bool IsValidKeyword(std::string_view keyword) {
 bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* settings,
                    std::string* error) {
   settings->clear();
-  int lineNumber = 0;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    ++lineNumber;
-    size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  LineReader lines(bytes);
+  std::string_view line;
+  while (lines.Next(&line)) {
     if (line.empty() || line[0] == '#') continue;
 
     std::string why;
@@ -95,7 +89,7 @@ bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* s
       settings->emplace_back(std::string(line.substr(0, equals)), std::move(value));
       continue;
     }
-    *error = std::string(name) + ":" + std::to_string(lineNumber) + ": " + why;
+    *error = std::string(name) + ":" + std::to_string(lines.lineNumber()) + ": " + why;
     return false;
   }
   return true;

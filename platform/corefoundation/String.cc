@@ -308,6 +308,10 @@ std::string ToUTF8(CFStringRef string) {
   return text == nullptr ? std::string() : cf::UTF16ToUTF8(*text);
 }
 
+std::string ToUTF8(std::u16string_view text) {
+  return cf::UTF16ToUTF8(text);
+}
+
 CFPtr<CFStringRef> MakeString(std::string_view utf8) {
   std::optional<std::u16string> text = cf::UTF8ToUTF16(utf8);
   return CFPtr<CFStringRef>(text ? cf::NewString(std::move(*text)) : nullptr);

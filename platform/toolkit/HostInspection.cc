@@ -1,5 +1,6 @@
 // HostInspection.cc: what a window shows, read for front-ends and tests.
 #include "ToolkitModel.h"
+#include "pde/CFHost.h"
 
 namespace pde {
 
@@ -8,7 +9,7 @@ ControlKind GetControlKind(ControlRef control) {
 }
 
 std::string GetControlLabel(ControlRef control) {
-  return control ? toolkit::Utf8Of(control->label) : std::string();
+  return control ? pde::ToUTF8(control->label) : std::string();
 }
 
 ControlSnapshot SnapshotControl(ControlRef control) {
@@ -18,12 +19,12 @@ ControlSnapshot SnapshotControl(ControlRef control) {
   snapshot.kind = control->kind;
   snapshot.id = control->id;
   snapshot.bounds = control->bounds;
-  snapshot.label = toolkit::Utf8Of(control->label);
+  snapshot.label = pde::ToUTF8(control->label);
   snapshot.value = control->value;
   if (control->menu) {
-    for (const auto& item : control->menu->items) snapshot.items.push_back(toolkit::Utf8Of(item.text));
+    for (const auto& item : control->menu->items) snapshot.items.push_back(pde::ToUTF8(item.text));
   }
-  snapshot.text = toolkit::Utf8Of(control->text);
+  snapshot.text = pde::ToUTF8(control->text);
   snapshot.selection = control->selection;
   snapshot.enabled = IsControlEnabled(control);
   snapshot.focused = control->window->focus == control;

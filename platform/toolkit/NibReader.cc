@@ -72,7 +72,7 @@ bool NibParser::CheckKeys(CFDictionaryRef dict,
     std::u16string text = TextOf(name);
     bool known = false;
     for (std::u16string_view candidate : allowed) known = known || candidate == text;
-    if (!known) return Fail("unknown key \"" + Utf8Of(text) + "\"");
+    if (!known) return Fail("unknown key \"" + pde::ToUTF8(text) + "\"");
   }
   return true;
 }
@@ -174,7 +174,7 @@ bool NibParser::ReadControl(CFTypeRef value, int depth, NibControl* out) {
     std::u16string kind;
     if (!ReadString(CFDictionaryGetValue(dict, CFSTR("Kind")), &kind)) return false;
     auto known = KindsByName().find(kind);
-    if (known == KindsByName().end()) return Fail("unknown kind \"" + Utf8Of(kind) + "\"");
+    if (known == KindsByName().end()) return Fail("unknown kind \"" + pde::ToUTF8(kind) + "\"");
     out->kind = known->second;
   }
   {
@@ -284,7 +284,7 @@ std::optional<NibDescription> NibParser::Parse(CFPropertyListRef root) {
       Fail("a window name is not a string");
       return std::nullopt;
     }
-    Place windowPlace(*this, Utf8Of(TextOf(name)));
+    Place windowPlace(*this, pde::ToUTF8(TextOf(name)));
     NibWindow window;
     if (!ReadWindow(values[i], &window)) return std::nullopt;
     nib.emplace(TextOf(name), std::move(window));

@@ -53,7 +53,7 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
   }
   OSStatus injected = noErr;
   if (pde::TakeInjectedFailure("CreateNibReferenceWithCFBundle", &injected)) return injected;
-  std::string name = pde::toolkit::Utf8Of(pde::toolkit::TextOf(inNibName));
+  std::string name = pde::ToUTF8(pde::toolkit::TextOf(inNibName));
   std::string resources = pde::BundlePath(inBundle) + "/Contents/Resources/";
   if (!IsPlainName(name)) {
     std::fprintf(stderr, "%s: \"%s\" is not a nib name\n", resources.c_str(), name.c_str());

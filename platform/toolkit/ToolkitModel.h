@@ -115,8 +115,6 @@ void ForEachControl(OpaqueControlRef* root, Visit&& visit) {
 std::u16string TextOf(CFStringRef string);
 // A new string holding text; null when it cannot be allocated.
 CFStringRef CreateStringWithText(std::u16string_view text);
-// UTF-8 of UTF-16 text; unpaired surrogates become U+FFFD.
-std::string Utf8Of(std::u16string_view text);
 
 // Selection clamped to a text of length: each end within 0..length, start no later than end.
 ControlEditTextSelectionRec ClampedSelection(SInt16 start, SInt16 end, std::size_t length);

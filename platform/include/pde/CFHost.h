@@ -45,6 +45,8 @@ class CFPtr {
 
 // The string's text in UTF-8 (unpaired surrogates become U+FFFD); empty for null.
 std::string ToUTF8(CFStringRef string);
+// UTF-16 text in UTF-8, unpaired surrogates as U+FFFD.
+std::string ToUTF8(std::u16string_view text);
 // A new string of UTF-8 text; null when it is not valid UTF-8.
 CFPtr<CFStringRef> MakeString(std::string_view utf8);
 

@@ -1,5 +1,5 @@
 // PlugInAllocations.cc: routes a loaded library's malloc, calloc and free through counting
-// hooks by rewriting its global offset table entries.
+// hooks by rewriting its global offset table entries (x86-64 ELF, as the project builds).
 #include "PlugInAllocations.h"
 
 #include <elf.h>

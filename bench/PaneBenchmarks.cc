@@ -17,19 +17,9 @@ namespace {
 
 constexpr int kPrintModeID = 5, kDINID = 6;
 
-// Prologue and Initialize into a fresh host pane, then Terminate, with the bundle loaded.
-void PaneOpen(benchmark::State& state) {
-  const PlugInIntfVTable& operations = Operations();
-  Session session;
-  for (auto _ : state) {
-    HostWindow host;
-    OpenPane pane(operations, session, host);
-    if (!pane.ok()) state.SkipWithError("the pane did not open");
-  }
-}
-BENCHMARK(PaneOpen);
-
-// The same, loading the bundle through the plug-in loader first and unloading it after.
+// Prologue and Initialize into a fresh host pane, then Terminate, loading the bundle through the
+// plug-in loader first and unloading it after. Registered first: once another benchmark holds
+// the bundle, it stays loaded.
 void PaneOpenCold(benchmark::State& state) {
   Session session;
   for (auto _ : state) {
@@ -45,6 +35,18 @@ void PaneOpenCold(benchmark::State& state) {
   }
 }
 BENCHMARK(PaneOpenCold);
+
+// The same with the bundle loaded.
+void PaneOpen(benchmark::State& state) {
+  const PlugInIntfVTable& operations = Operations();
+  Session session;
+  for (auto _ : state) {
+    HostWindow host;
+    OpenPane pane(operations, session, host);
+    if (!pane.ok()) state.SkipWithError("the pane did not open");
+  }
+}
+BENCHMARK(PaneOpen);
 
 // The floor: the printer gate's reading of the same PPD with the PPD library alone.
 void PPDParseFloor(benchmark::State& state) {

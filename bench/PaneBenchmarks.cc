@@ -30,7 +30,7 @@ void PaneOpenCold(benchmark::State& state) {
       break;
     }
     HostWindow host;
-    OpenPane pane(extension->operations(), session, host);
+    OpenPane pane(session, host, extension->operations());
     if (!pane.ok()) state.SkipWithError("the pane did not open");
   }
 }
@@ -42,7 +42,7 @@ void PaneOpen(benchmark::State& state) {
   Session session;
   for (auto _ : state) {
     HostWindow host;
-    OpenPane pane(operations, session, host);
+    OpenPane pane(session, host, operations);
     if (!pane.ok()) state.SkipWithError("the pane did not open");
   }
 }
@@ -105,7 +105,7 @@ struct WorkingPane {
   const PlugInIntfVTable& operations = Operations();
   Session session;
   HostWindow host;
-  OpenPane pane{operations, session, host};
+  OpenPane pane{session, host, operations};
   ControlRef din = nullptr;
 
   WorkingPane() {
@@ -158,7 +158,7 @@ void Soak(benchmark::State& state) {
   Session session;
   auto cycle = [&] {
     HostWindow host;
-    OpenPane pane(operations, session, host);
+    OpenPane pane(session, host, operations);
     return pane.ok();
   };
   for (auto _ : state) {

@@ -25,8 +25,8 @@ constexpr std::string_view kNulInText = "a NUL byte in XML text";
 constexpr std::string_view kNulInString = "a binary string holding U+0000";
 constexpr std::string_view kBadTable = "a binary object table that cannot be walked";
 constexpr std::string_view kTooDeep = "containers nested more than 256 deep";
-constexpr std::string_view kTooMany = "more than 1048576 objects, counting shared ones each time";
-static_assert(kMaxPropertyListDepth == 256 && kMaxPropertyListObjects == 1048576,
+constexpr std::string_view kTooMany = "more than 65536 objects, counting shared ones each time";
+static_assert(kMaxPropertyListDepth == 256 && kMaxPropertyListObjects == 65536,
               "the messages name the limits");
 
 // The big-endian unsigned integer of size bytes (1 to 8) at offset, when it lies in bytes.

@@ -11,7 +11,7 @@ namespace pde::cf {
 inline constexpr int kMaxPropertyListDepth = 256;
 // A binary property list may refer to one object from many places; libplist copies the object
 // for each. At most this many objects, each counted once per reference, are read.
-inline constexpr std::uint64_t kMaxPropertyListObjects = 1 << 20;
+inline constexpr std::uint64_t kMaxPropertyListObjects = 1 << 16;
 
 // Why bytes must not be given to libplist, or nothing when they may. libplist reads a string
 // holding U+0000 (a NUL byte in XML text, a UTF-16 string of a binary list holding U+0000), as a

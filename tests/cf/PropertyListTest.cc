@@ -167,15 +167,15 @@ TEST(PropertyList, ContainersNestAtMost256Deep) {
 }
 
 // libplist copies an object for each reference to it: a tower of arrays each holding the next
-// twice makes 2^depth - 1 objects. Past 2^20 it is refused: a few hundred bytes would ask
+// twice makes 2^depth - 1 objects. Past 2^16 it is refused: a few hundred bytes would ask
 // libplist for gigabytes.
 TEST(PropertyList, SharedObjectsCountOncePerReference) {
   std::string error;
   EXPECT_TRUE(pde::ReadPropertyList(NestedBinary(12, true), "shared", &error)) << error;
-  for (int depth : {21, 64}) {
+  for (int depth : {17, 64}) {
     EXPECT_FALSE(pde::ReadPropertyList(NestedBinary(depth, true), "shared", &error)) << depth;
     EXPECT_EQ(error,
-              "shared: malformed property list (more than 1048576 objects, counting shared ones "
+              "shared: malformed property list (more than 65536 objects, counting shared ones "
               "each time)");
   }
 }

@@ -5,7 +5,8 @@
 # nib, strings_table, session_script) or "all", which runs each in turn for SECONDS. The build
 # directory (default build/sanitize, the `sanitize` preset's) must hold the fuzzers. The
 # committed seeds are read, never written: new inputs go to a scratch corpus, and a crashing
-# input to BUILD_DIR/fuzz-findings/TARGET/, to be fixed and then kept as a seed.
+# input to BUILD_DIR/fuzz-findings/TARGET/, to be fixed and then kept as a seed. FUZZ_SEED fixes
+# libFuzzer's random seed, so that a run can be repeated (CI sets it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,6 +45,7 @@ if ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
    LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/fuzz/lsan-suppressions.txt} \
    UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
    "$fuzzer" -max_total_time="$seconds" -timeout=10 -close_fd_mask=3 -print_final_stats=1 \
+     ${FUZZ_SEED:+-seed="$FUZZ_SEED"} \
      -artifact_prefix="$findings/" "$scratch" "$seeds" >"$log" 2>&1; then
   grep -E '^stat::(number_of_executed_units|new_units_added|peak_rss_mb)' "$log" || true
 else

@@ -96,8 +96,10 @@ ControlRef GetControlFromWindow(WindowRef inSourceWindow, OSType inControlSignat
   return control;
 }
 
-/* Half of what outer exceeds inner, truncated toward zero; 0 when outer is not larger. */
-static SInt16 CenteringDelta(SInt16 inOuterExtent, SInt16 inInnerExtent) {
+/* Half of what outer exceeds inner, truncated toward zero; 0 when outer is not larger. The
+   extents are differences of 16-bit coordinates and may exceed 16 bits themselves: only the
+   halved result is narrowed. */
+static SInt16 CenteringDelta(SInt32 inOuterExtent, SInt32 inInnerExtent) {
   SInt16 delta = (SInt16)((inOuterExtent - inInnerExtent) / 2);
   return delta < 0 ? 0 : delta;
 }
@@ -121,11 +123,10 @@ OSStatus MoveControlToPane(WindowRef inSourceWindow, OSType inControlSignature, 
 
   GetControlBounds(controlToMove, &controlToMoveBounds);
   GetControlBounds(inDestinationPane, &destinationBounds);
-  horizontalDelta =
-      CenteringDelta((SInt16)(sourceWindowBounds.right - sourceWindowBounds.left),
-                     (SInt16)(destinationBounds.right - destinationBounds.left));
-  verticalDelta = CenteringDelta((SInt16)(sourceWindowBounds.bottom - sourceWindowBounds.top),
-                                 (SInt16)(destinationBounds.bottom - destinationBounds.top));
+  horizontalDelta = CenteringDelta(sourceWindowBounds.right - sourceWindowBounds.left,
+                                   destinationBounds.right - destinationBounds.left);
+  verticalDelta = CenteringDelta(sourceWindowBounds.bottom - sourceWindowBounds.top,
+                                 destinationBounds.bottom - destinationBounds.top);
   OffsetRect(&controlToMoveBounds, (SInt16)(destinationBounds.left + horizontalDelta),
              (SInt16)(destinationBounds.top + verticalDelta));
   SetControlBounds(controlToMove, &controlToMoveBounds);

@@ -82,6 +82,35 @@ TEST_F(ConstructionTest, MoveControlToPaneCentresOnlyWhenTheContentIsLarger) {
   }
 }
 
+TEST_F(ConstructionTest, MoveControlToPaneCentresContentRegionsWiderThan16Bits) {
+  // Control 1 (460 x 220 at the origin) moved first into a source window whose content region
+  // spans more than 32767 units, then into a 100 x 100 pane at (30, 40): each delta is half the
+  // full difference, (40000 - 100) / 2 = 19950.
+  struct Case {
+    Rect content;
+    Rect expected;
+  };
+  for (const Case& c : {Case{{0, -20000, 100, 20000}, {30, 19990, 250, 20450}},
+                        Case{{-20000, 0, 20000, 100}, {19980, 40, 20200, 500}},
+                        Case{{-16384, -16384, 16384, 16384}, {16364, 16374, 16584, 16834}}}) {
+    NibWindow nib;
+    HostWindow host(Rect{30, 40, 130, 140});
+    WindowRef wide = nullptr;
+    ASSERT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &c.content, &wide), noErr);
+    ControlRef root = nullptr;
+    ASSERT_EQ(GetRootControl(wide, &root), noErr);
+    ASSERT_EQ(EmbedControl(nib.Control(1), root), noErr);
+    EXPECT_EQ(MoveControlToPane(wide, kZORSignature, 1, host.pane()), noErr);
+    Rect bounds{0, 0, 0, 0};
+    GetControlBounds(GetControlFromWindow(host.window(), kZORSignature, 1), &bounds);
+    EXPECT_EQ(std::tuple(bounds.top, bounds.left, bounds.bottom, bounds.right),
+              std::tuple(c.expected.top, c.expected.left, c.expected.bottom, c.expected.right))
+        << "content " << c.content.right - c.content.left << " x "
+        << c.content.bottom - c.content.top;
+    DisposeWindow(wide);
+  }
+}
+
 TEST_F(ConstructionTest, MoveControlToPaneRefusesBeforeMovingAnything) {
   NibWindow nib;
   HostWindow host;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -53,6 +54,28 @@ ipp_jstate_t WaitForJob(const std::string& queue, int id) {
     std::this_thread::sleep_for(kPollInterval);
   }
   return static_cast<ipp_jstate_t>(0);
+}
+
+// Every job attribute of job `id` that the server shows to `requester` through Get-Job-Attributes,
+// each value as ippAttributeString writes it; empty when the request fails.
+std::map<std::string, std::string> JobAttributesSeenBy(int id, const char* requester) {
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  const std::string uri = "ipp://localhost/jobs/" + std::to_string(id);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               requester);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/jobs/");
+  std::map<std::string, std::string> seen;
+  for (ipp_attribute_t* attr = ippFirstAttribute(response); attr != nullptr;
+       attr = ippNextAttribute(response)) {
+    if (ippGetGroupTag(attr) != IPP_TAG_JOB || ippGetName(attr) == nullptr) continue;
+    char value[256];
+    ippAttributeString(attr, value, sizeof value);
+    seen[ippGetName(attr)] = value;
+  }
+  ippDelete(response);
+  return seen;
 }
 
 class LiveServer : public ::testing::Test {
@@ -109,6 +132,58 @@ TEST_F(LiveServer, FetchesTheQueuesPPDIntoAFileTheCallerOwns) {
   setenv("TMPDIR", "/nonexistent", 1);
   EXPECT_EQ(FetchQueuePPD(queue_, &error), "");
   EXPECT_EQ(error, "cannot create a temporary file in \"/nonexistent\": No such file or directory");
+}
+
+// The secure-print codes are private to the job's owner: another user asking the server for the
+// job's attributes sees neither the DIN nor the department code, while the printer gets both.
+TEST_F(LiveServer, OnlyTheOwnerSeesTheJobsCodes) {
+  PaneOptions printed = pde::test::DefaultPaneOptions();
+  printed["PrintMode"] = "Private";
+  printed["DeptCode"] = "True";
+  const char din[] = "13579", dc[] = "24680";
+  for (int digit = 1; digit <= 5; ++digit) {
+    printed["DINDigit" + std::to_string(digit)] = std::string(1, din[digit - 1]);
+    printed["DCDigit" + std::to_string(digit)] = std::string(1, dc[digit - 1]);
+  }
+  std::string error;
+  const int job = SubmitJob(queue_, kSampleFile,
+                            std::vector<std::pair<std::string, std::string>>(printed.begin(),
+                                                                             printed.end()),
+                            &error);
+  ASSERT_GT(job, 0) << error;
+  ASSERT_EQ(WaitForJob(queue_, job), IPP_JSTATE_COMPLETED) << "job " << job;
+  EXPECT_EQ(pde::test::CheckPrinterCode(ReadWholeFile(device_), printed), "");
+
+  const std::string owner = cupsUser();
+  const char kOther[] = "another-user";
+  struct Case {
+    const char* requester;
+    const char* attribute;
+    const char* seen;  // nullptr: hidden
+  };
+  const Case cases[] = {
+      {owner.c_str(), "DINDigit1", "1"},    {owner.c_str(), "DINDigit5", "9"},
+      {owner.c_str(), "DCDigit3", "6"},     {owner.c_str(), "job-name", "hello.txt"},
+      {kOther, "DINDigit1", nullptr},       {kOther, "DINDigit2", nullptr},
+      {kOther, "DINDigit3", nullptr},       {kOther, "DINDigit4", nullptr},
+      {kOther, "DINDigit5", nullptr},       {kOther, "DCDigit1", nullptr},
+      {kOther, "DCDigit2", nullptr},        {kOther, "DCDigit3", nullptr},
+      {kOther, "DCDigit4", nullptr},        {kOther, "DCDigit5", nullptr},
+      {kOther, "job-name", nullptr},        {kOther, "job-originating-user-name", nullptr},
+      {kOther, "PrintMode", "Private"},  // what is no secret stays visible
+  };
+  std::map<std::string, std::map<std::string, std::string>> seenBy;
+  for (const char* requester : {owner.c_str(), kOther}) {
+    seenBy[requester] = JobAttributesSeenBy(job, requester);
+    EXPECT_EQ(seenBy[requester]["job-id"], std::to_string(job)) << requester;
+  }
+  for (const Case& c : cases) {
+    const auto& seen = seenBy[c.requester];
+    const auto found = seen.find(c.attribute);
+    EXPECT_EQ(found == seen.end() ? "<hidden>" : found->second,
+              c.seen == nullptr ? "<hidden>" : c.seen)
+        << c.attribute << " as seen by " << c.requester;
+  }
 }
 
 }  // namespace

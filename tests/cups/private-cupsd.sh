@@ -65,6 +65,10 @@ trap 'exit 1' INT TERM HUP
 chmod 0755 "$work"
 mkdir -p "$work"/{conf,state,cache,spool/tmp,log,out}
 
+# The server keeps the jobs' secure-print codes private as the snippet shipped for administrators
+# says.
+job_privacy="$(dirname "${BASH_SOURCE[0]}")/../../docs/examples/cupsd-job-privacy.conf"
+
 port_is_free() { ! (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
 write_configuration() {  # PORT
@@ -80,6 +84,7 @@ WebInterface No
   Allow from 127.0.0.1
 </Location>
 <Policy default>
+$(sed -e '/^#/d' -e '/^$/d' -e 's/^/  /' "$job_privacy")
   <Limit All>
     Order allow,deny
     Allow from 127.0.0.1

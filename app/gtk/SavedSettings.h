@@ -27,8 +27,11 @@ bool LoadSavedSettings(const std::string& printer, pdehost::SettingList* setting
                        std::string* error);
 
 // Writes options, secret keywords left out, as printer's settings file with mode 0600 (its
-// directory made with mode 0700 when missing), replacing the previous file at once. Returns
-// false with *error set when the printer cannot name a file or the file cannot be written.
+// directory made with mode 0700 when missing), replacing the previous file at once and syncing
+// the directory after the rename. Temporary files that killed saves left there are removed first.
+// Returns false with *error set ("<path>: why") when the printer cannot name a file, when the
+// directory is a symbolic link, another user's, or writable by anyone but its owner, or when the
+// file cannot be written.
 bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options,
                   std::string* error);
 

@@ -1,13 +1,32 @@
 // SavedSettingsTest.cc: per-printer settings files: owner-only, never holding the DIN, fed back.
 #include "SavedSettings.h"
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
+
+// While set, every fsync of the process is recorded in it as the (device, inode) of its file.
+std::vector<std::pair<dev_t, ino_t>>* fsyncedFiles = nullptr;
+
+extern "C" int fsync(int fd) {
+  static const auto realFsync = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+  struct stat info {};
+  if (fsyncedFiles != nullptr && fstat(fd, &info) == 0)
+    fsyncedFiles->emplace_back(info.st_dev, info.st_ino);
+  return realFsync(fd);
+}
 
 namespace pde::gtk {
 namespace {
@@ -120,12 +139,99 @@ TEST_F(SavedSettingsTest, ARelativeConfigurationHomeFallsBackToTheHomeDirectory)
   EXPECT_EQ(SettingsPathFor("q"), std::string(home) + "/.config/pdekit/q.settings");
 }
 
-TEST_F(SavedSettingsTest, AnUnwritableDirectoryIsReported) {
-  std::filesystem::create_directories(home_ + "/config");
-  std::ofstream(home_ + "/config/pdekit") << "a file where the directory goes\n";
+TEST_F(SavedSettingsTest, ASaveRemovesWhatKilledSavesLeftAndSyncsTheDirectory) {
+  const std::string directory = home_ + "/config/pdekit";
+  std::filesystem::create_directories(directory);
+  std::filesystem::permissions(directory, std::filesystem::perms::owner_all);
+  struct Case {
+    const char* name;
+    bool heldBySaveUnderWay;
+    bool removed;
+  };
+  const Case cases[] = {
+      {"office-q.settings.a1B2c3", false, true},  // this printer's, killed before its rename
+      {"other.settings.XYZ789", false, true},     // another printer's
+      {"office-q.settings.Qw3rTy", true, false},  // a save still under way
+      {"office-q.settings.bak", false, false},    {"office-q.settings.a1B2c", false, false},
+      {"office-q.settings.a1B2c-", false, false}, {".settings.a1B2c3", false, false},
+      {"notes.txt", false, false},
+  };
+  std::vector<int> held;
+  for (const Case& c : cases) {
+    const int fd = open((directory + "/" + c.name).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0) << c.name;
+    if (c.heldBySaveUnderWay) {
+      ASSERT_EQ(flock(fd, LOCK_EX), 0);
+      held.push_back(fd);
+    } else {
+      close(fd);
+    }
+  }
+  std::vector<std::pair<dev_t, ino_t>> synced;
+  fsyncedFiles = &synced;
   std::string error;
-  EXPECT_FALSE(SaveSettings("q", {{"PrintMode", "Hold"}}, &error));
-  EXPECT_EQ(error, home_ + "/config/pdekit/q.settings: Not a directory");
+  const bool saved = SaveSettings("office-q", {{"PrintMode", "Hold"}}, &error);
+  fsyncedFiles = nullptr;
+  for (int fd : held) close(fd);
+  ASSERT_TRUE(saved) << error;
+  for (const Case& c : cases) {
+    EXPECT_EQ(std::filesystem::exists(directory + "/" + c.name), !c.removed) << c.name;
+  }
+  // The new file's data first, then the directory holding its new name.
+  struct stat file {}, dir {};
+  ASSERT_EQ(stat((directory + "/office-q.settings").c_str(), &file), 0);
+  ASSERT_EQ(stat(directory.c_str(), &dir), 0);
+  const std::vector<std::pair<dev_t, ino_t>> expected = {{file.st_dev, file.st_ino},
+                                                         {dir.st_dev, dir.st_ino}};
+  EXPECT_EQ(synced, expected);
+}
+
+TEST_F(SavedSettingsTest, AnUnsafePresetDirectoryIsRefused) {
+  const std::string config = home_ + "/config", directory = config + "/pdekit";
+  const std::string elsewhere = home_ + "/elsewhere";
+  struct Case {
+    const char* what;
+    std::function<bool()> makeDirectory;  // false: not possible here, skipped
+    std::string message;
+  };
+  const std::string refused = ": refused as the preset directory";
+  const Case cases[] = {
+      {"a file", [&] { return !!(std::ofstream(directory) << "not a directory\n"); },
+       directory + ": Not a directory"},
+      {"a symbolic link",
+       [&] {
+         std::filesystem::create_directory(elsewhere);
+         std::filesystem::permissions(elsewhere, std::filesystem::perms::owner_all);
+         std::filesystem::create_directory_symlink(elsewhere, directory);
+         return true;
+       },
+       directory + ": a symbolic link" + refused},
+      {"writable by others",
+       [&] { return mkdir(directory.c_str(), 0700) == 0 && chmod(directory.c_str(), 0702) == 0; },
+       directory + ": others can write to it" + refused},
+      {"writable by its group",
+       [&] { return mkdir(directory.c_str(), 0700) == 0 && chmod(directory.c_str(), 0770) == 0; },
+       directory + ": others can write to it" + refused},
+      {"another user's",
+       [&] { return mkdir(directory.c_str(), 0700) == 0 && chown(directory.c_str(), 65534, 65534) == 0; },
+       directory + ": owned by another user" + refused},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(config);
+    std::filesystem::remove_all(elsewhere);
+    std::filesystem::create_directory(config);
+    if (!c.makeDirectory()) {
+      std::cout << "cannot make a preset directory " << c.what << " here: not checked\n";
+      continue;
+    }
+    std::string error;
+    EXPECT_FALSE(SaveSettings("q", {{"PrintMode", "Hold"}}, &error)) << c.what;
+    EXPECT_EQ(error, c.message) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(elsewhere + "/q.settings")) << c.what;
+    if (std::filesystem::is_directory(directory)) {
+      EXPECT_TRUE(std::filesystem::is_empty(directory)) << c.what;
+    }
+  }
 }
 
 }  // namespace

@@ -105,8 +105,8 @@ constexpr size_t kTemporarySuffixLength = 6;
 // True for the name of a save's temporary file: "<printer>.settings." and six letters or digits.
 bool IsTemporaryName(std::string_view name) {
   const size_t tail = kTemporaryInfix.size() + kTemporarySuffixLength;
-  if (name.size() <= tail || name.substr(name.size() - tail, kTemporaryInfix.size()) !=
-                                 kTemporaryInfix) {
+  if (name.size() <= tail ||
+      name.substr(name.size() - tail, kTemporaryInfix.size()) != kTemporaryInfix) {
     return false;
   }
   return name.substr(name.size() - kTemporarySuffixLength).find_first_not_of(kTemporaryLetters) ==
@@ -234,8 +234,7 @@ bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options,
   // The lock on the temporary file holds until it has its name. The directory is synced after
   // the rename, so that the new file survives a crash under that name.
   bool saved = fchmod(file.get(), 0600) == 0 &&
-               WriteAll(file.get(), pdehost::FormatOptionLines(kept)) &&
-               fsync(file.get()) == 0 &&
+               WriteAll(file.get(), pdehost::FormatOptionLines(kept)) && fsync(file.get()) == 0 &&
                renameat(directoryFd.get(), temporary.c_str(), directoryFd.get(), name.c_str()) == 0;
   int failure = errno;
   if (!file.Close() && saved) {

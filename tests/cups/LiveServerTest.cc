@@ -1,9 +1,10 @@
 // LiveServerTest.cc: jobs through a private CUPS server reach the printer with the pane's code.
 //
-// Run by private-cupsd.sh, which starts the server, adds a queue with a supported sample PPD and
-// a file device, and a queue without a PPD, and names them in CUPS_SERVER, PDE_TEST_CUPS_QUEUE,
-// PDE_TEST_CUPS_DEVICE, PDE_TEST_CUPS_PPD and PDE_TEST_CUPS_RAW_QUEUE. Without them the tests are
-// skipped. The script's pdehost sessions check a queue that does not exist.
+// Run by private-cupsd.sh, which starts the server (keeping the jobs' codes private as the snippet
+// for administrators says), adds a queue with a supported sample PPD and a file device, and a
+// queue without a PPD, and names them in CUPS_SERVER, PDE_TEST_CUPS_QUEUE, PDE_TEST_CUPS_DEVICE,
+// PDE_TEST_CUPS_PPD and PDE_TEST_CUPS_RAW_QUEUE. Without them the tests are skipped. The script's
+// pdehost sessions check a queue that does not exist.
 #include <cups/cups.h>
 #include <gtest/gtest.h>
 
@@ -146,10 +147,9 @@ TEST_F(LiveServer, OnlyTheOwnerSeesTheJobsCodes) {
     printed["DCDigit" + std::to_string(digit)] = std::string(1, dc[digit - 1]);
   }
   std::string error;
-  const int job = SubmitJob(queue_, kSampleFile,
-                            std::vector<std::pair<std::string, std::string>>(printed.begin(),
-                                                                             printed.end()),
-                            &error);
+  const int job = SubmitJob(
+      queue_, kSampleFile,
+      std::vector<std::pair<std::string, std::string>>(printed.begin(), printed.end()), &error);
   ASSERT_GT(job, 0) << error;
   ASSERT_EQ(WaitForJob(queue_, job), IPP_JSTATE_COMPLETED) << "job " << job;
   EXPECT_EQ(pde::test::CheckPrinterCode(ReadWholeFile(device_), printed), "");
@@ -159,17 +159,18 @@ TEST_F(LiveServer, OnlyTheOwnerSeesTheJobsCodes) {
   struct Case {
     const char* requester;
     const char* attribute;
-    const char* seen;  // nullptr: hidden
+    const char* seen;
   };
+  const char kHidden[] = "<hidden>";
   const Case cases[] = {
       {owner.c_str(), "DINDigit1", "1"},    {owner.c_str(), "DINDigit5", "9"},
       {owner.c_str(), "DCDigit3", "6"},     {owner.c_str(), "job-name", "hello.txt"},
-      {kOther, "DINDigit1", nullptr},       {kOther, "DINDigit2", nullptr},
-      {kOther, "DINDigit3", nullptr},       {kOther, "DINDigit4", nullptr},
-      {kOther, "DINDigit5", nullptr},       {kOther, "DCDigit1", nullptr},
-      {kOther, "DCDigit2", nullptr},        {kOther, "DCDigit3", nullptr},
-      {kOther, "DCDigit4", nullptr},        {kOther, "DCDigit5", nullptr},
-      {kOther, "job-name", nullptr},        {kOther, "job-originating-user-name", nullptr},
+      {kOther, "DINDigit1", kHidden},       {kOther, "DINDigit2", kHidden},
+      {kOther, "DINDigit3", kHidden},       {kOther, "DINDigit4", kHidden},
+      {kOther, "DINDigit5", kHidden},       {kOther, "DCDigit1", kHidden},
+      {kOther, "DCDigit2", kHidden},        {kOther, "DCDigit3", kHidden},
+      {kOther, "DCDigit4", kHidden},        {kOther, "DCDigit5", kHidden},
+      {kOther, "job-name", kHidden},        {kOther, "job-originating-user-name", kHidden},
       {kOther, "PrintMode", "Private"},  // what is no secret stays visible
   };
   std::map<std::string, std::map<std::string, std::string>> seenBy;
@@ -180,8 +181,7 @@ TEST_F(LiveServer, OnlyTheOwnerSeesTheJobsCodes) {
   for (const Case& c : cases) {
     const auto& seen = seenBy[c.requester];
     const auto found = seen.find(c.attribute);
-    EXPECT_EQ(found == seen.end() ? "<hidden>" : found->second,
-              c.seen == nullptr ? "<hidden>" : c.seen)
+    EXPECT_EQ(found == seen.end() ? kHidden : found->second, c.seen)
         << c.attribute << " as seen by " << c.requester;
   }
 }

@@ -152,8 +152,10 @@ TEST_F(SavedSettingsTest, ASaveRemovesWhatKilledSavesLeftAndSyncsTheDirectory) {
       {"office-q.settings.a1B2c3", false, true},  // this printer's, killed before its rename
       {"other.settings.XYZ789", false, true},     // another printer's
       {"office-q.settings.Qw3rTy", true, false},  // a save still under way
-      {"office-q.settings.bak", false, false},    {"office-q.settings.a1B2c", false, false},
-      {"office-q.settings.a1B2c-", false, false}, {".settings.a1B2c3", false, false},
+      {"office-q.settings.bak", false, false},
+      {"office-q.settings.a1B2c", false, false},
+      {"office-q.settings.a1B2c-", false, false},
+      {".settings.a1B2c3", false, false},
       {"notes.txt", false, false},
   };
   std::vector<int> held;
@@ -178,7 +180,8 @@ TEST_F(SavedSettingsTest, ASaveRemovesWhatKilledSavesLeftAndSyncsTheDirectory) {
     EXPECT_EQ(std::filesystem::exists(directory + "/" + c.name), !c.removed) << c.name;
   }
   // The new file's data first, then the directory holding its new name.
-  struct stat file {}, dir {};
+  struct stat file {};
+  struct stat dir {};
   ASSERT_EQ(stat((directory + "/office-q.settings").c_str(), &file), 0);
   ASSERT_EQ(stat(directory.c_str(), &dir), 0);
   const std::vector<std::pair<dev_t, ino_t>> expected = {{file.st_dev, file.st_ino},
@@ -213,7 +216,9 @@ TEST_F(SavedSettingsTest, AnUnsafePresetDirectoryIsRefused) {
        [&] { return mkdir(directory.c_str(), 0700) == 0 && chmod(directory.c_str(), 0770) == 0; },
        directory + ": others can write to it" + refused},
       {"another user's",
-       [&] { return mkdir(directory.c_str(), 0700) == 0 && chown(directory.c_str(), 65534, 65534) == 0; },
+       [&] {
+         return mkdir(directory.c_str(), 0700) == 0 && chown(directory.c_str(), 65534, 65534) == 0;
+       },
        directory + ": owned by another user" + refused},
   };
   for (const Case& c : cases) {

@@ -55,7 +55,7 @@ std::string FetchQueuePPD(const std::string& queue, std::string* error) {
   const http_status_t status = cupsGetFd(connection.get(), resource.c_str(), fd);
   std::string failure;
   if (status == HTTP_STATUS_NOT_FOUND && !connection.HasQueue(queue)) {
-    failure = "queue \"" + queue + "\" does not exist on the CUPS server at " + connection.server();
+    failure = internal::MissingQueueMessage(connection, queue);
   } else if (status == HTTP_STATUS_NOT_FOUND) {
     failure = "queue \"" + queue + "\" has no PPD on the CUPS server at " + connection.server();
   } else if (status != HTTP_STATUS_OK) {

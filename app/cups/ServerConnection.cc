@@ -1,6 +1,8 @@
 // ServerConnection.cc: one connection to the CUPS server libcups chooses, for a single operation.
 #include "ServerConnection.h"
 
+#include <algorithm>
+
 namespace pde::cups::internal {
 
 namespace {
@@ -43,6 +45,29 @@ ServerConnection::~ServerConnection() {
 bool ServerConnection::HasQueue(const std::string& queue) const {
   if (http_ == nullptr) return true;
   return !IsMissing(http_, "printers", queue) || !IsMissing(http_, "classes", queue);
+}
+
+std::vector<std::string> ServerConnection::QueueNames() const {
+  std::vector<std::string> names;
+  if (http_ == nullptr) return names;
+  cups_dest_t* dests = nullptr;
+  const int count = cupsGetDests2(http_, &dests);
+  for (int i = 0; i < count; ++i) {
+    if (dests[i].instance == nullptr) names.emplace_back(dests[i].name);
+  }
+  cupsFreeDests(count, dests);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string MissingQueueMessage(const ServerConnection& connection, const std::string& queue) {
+  std::string message =
+      "queue \"" + queue + "\" does not exist on the CUPS server at " + connection.server();
+  const std::vector<std::string> names = connection.QueueNames();
+  if (names.empty()) return message + "; it has no queues";
+  message += "; its queues: ";
+  for (size_t i = 0; i < names.size(); ++i) message += (i == 0 ? "" : ", ") + names[i];
+  return message;
 }
 
 }  // namespace pde::cups::internal

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pde::cups::internal {
 
@@ -29,10 +30,17 @@ class ServerConnection {
   // follows to report.
   bool HasQueue(const std::string& queue) const;
 
+  // The names of the server's printers and classes, sorted; empty when the connection is not open.
+  std::vector<std::string> QueueNames() const;
+
  private:
   http_t* http_ = nullptr;
   std::string server_;
   std::string failure_;
 };
+
+// "queue "NAME" does not exist on the CUPS server at SERVER", then the server's queues:
+// "; its queues: a, b" or "; it has no queues".
+std::string MissingQueueMessage(const ServerConnection& connection, const std::string& queue);
 
 }  // namespace pde::cups::internal

@@ -139,8 +139,7 @@ int SubmitJob(const std::string& queue, const std::string& file,
   http_t* http = connection.get();
   if (http == nullptr) return Fail(error, connection.failure());
   if (!connection.HasQueue(queue)) {
-    return Fail(error, "queue \"" + queue + "\" does not exist on the CUPS server at " +
-                           connection.server());
+    return Fail(error, internal::MissingQueueMessage(connection, queue));
   }
   const std::string title = BaseName(file);
   const int job =

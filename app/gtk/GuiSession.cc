@@ -8,7 +8,8 @@
 
 namespace pdehost {
 
-int RunGuiSession(DialogSession* session, const HostOptions& options, std::string* out) {
+int RunGuiSession(DialogSession* session, const HostOptions& options, OptionCheck* check,
+                  std::string* out) {
   if (!gtk_init_check(nullptr, nullptr)) {
     std::cerr << "pdehost: --gui: cannot open the display\n";
     return 2;
@@ -23,12 +24,11 @@ int RunGuiSession(DialogSession* session, const HostOptions& options, std::strin
   if (status != 0) return status;
   OptionMap printed;
   std::string error;
-  if (!session->PrintSettings(&printed, &error)) {
+  if (!session->PrintSettings(&printed, &error) || !check->Check(printed, "", &error)) {
     std::cerr << "pdehost: " << error << "\n";
     return 2;
   }
-  *out +=
-      options.emit == EmitFormat::kJson ? FormatOptionJson(printed) : FormatOptionLines(printed);
+  *out += FormatOptions(options.emit, printed);
   return 0;
 }
 

@@ -105,14 +105,27 @@ const std::vector<OptionRule>& Specs() {
            o->emit = EmitFormat::kLines;
          } else if (v == "json") {
            o->emit = EmitFormat::kJson;
+         } else if (v == "lp") {
+           o->emit = EmitFormat::kLp;
          } else {
-           return "--emit takes lines or json, not \"" + v + "\"";
+           return "--emit takes lines, json or lp, not \"" + v + "\"";
          }
+         o->emitAsked = true;
          return std::string();
        }},
       {"--quiet", false,
        [](HostOptions* o, const std::string&) -> std::string {
          o->quiet = true;
+         return std::string();
+       }},
+      {"--demo", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->demo = true;
+         return std::string();
+       }},
+      {"--strict", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->strict = true;
          return std::string();
        }},
       {"--gui", false,
@@ -155,7 +168,13 @@ const std::vector<OptionRule>& Specs() {
 bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* options,
                       std::string* error) {
   for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
+    std::string argument = arguments[i];
+    // lp's -o VALUE and -oVALUE are --options.
+    if (argument == "-o") {
+      argument = "--options";
+    } else if (argument.starts_with("-o")) {
+      argument = "--options=" + argument.substr(2);
+    }
     const size_t equals = argument.find('=');
     const std::string name = argument.substr(0, equals);
     const OptionRule* rule = nullptr;
@@ -191,39 +210,52 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* op
     *error = "--print needs --printer QUEUE";
     return false;
   }
-  if (options->gui && !options->scriptPath.empty()) {
-    *error = "--gui and --script cannot be given together";
+  const int sessions = (options->gui ? 1 : 0) + (options->scriptPath.empty() ? 0 : 1) +
+                       (options->demo ? 1 : 0);
+  if (sessions > 1) {
+    *error = "give only one of --gui, --script and --demo";
     return false;
   }
   return true;
 }
 
+bool RunsDemo(const HostOptions& options) {
+  return options.demo ||
+         (options.scriptPath.empty() && !options.gui && options.printerQueue.empty() &&
+          options.printFile.empty() && options.optionList.empty() && options.settingsPath.empty());
+}
+
 std::string UsageText() {
-  return "usage: pdehost [--ppd FILE] [--bundle DIR] [--options \"K=V K=V ...\"]\n"
-         "               [--settings FILE] [--script FILE | -] [--emit lines|json] [--quiet]\n"
-         "               [--printer QUEUE [--print FILE]] [--gui]\n"
+  return "usage: pdehost [--ppd FILE] [--bundle DIR] [--options \"K=V ...\" | -o K=V]...\n"
+         "               [--settings FILE] [--script FILE | - | --demo | --gui] [--strict]\n"
+         "               [--emit lines|json|lp] [--quiet] [--printer QUEUE [--print FILE]]\n"
          "\n"
-         "Opens the print dialog's pane for the printer of FILE (a PPD; default: the bundled\n"
-         "sample printer) and runs a session script (default: the bundled demo).\n"
-         "  --ppd FILE        the printer's PPD\n"
+         "Opens the print dialog's pane for a printer and runs a session script. Without a\n"
+         "script, --printer, --print, --options and --settings open the dialog from the\n"
+         "ticket and confirm it as it stands; with none of them, the bundled demo runs.\n"
+         "  --ppd FILE        the printer's PPD (default: the queue's, else the bundled sample)\n"
          "  --bundle DIR      the dialog-extension bundle (default: the one the PPD names, or\n"
          "                    else the one the build makes)\n"
-         "  --options LIST    PPD options the job starts with, KEY=VALUE separated by blanks\n"
-         "                    or commas (after --settings)\n"
-         "  --settings FILE   PPD options the job starts with, one KEY=VALUE per line, as\n"
-         "                    `print` writes them\n"
+         "  --options LIST    PPD options the job starts with, as lp -o takes them; -o LIST\n"
+         "                    is the same, and both may be given more than once\n"
+         "  --settings FILE   PPD options the job starts with: KEY=VALUE lines, as `print`\n"
+         "                    writes them, or an lpoptions file (its lines for the queue)\n"
          "  --script FILE     the session script; - reads standard input\n"
-         "  --emit FORMAT     how `print` writes the options: lines (KEY=VALUE) or json\n"
-         "  --quiet           write only what `print` writes\n"
-         "  --printer QUEUE   the CUPS queue to print to (CUPS_SERVER names the server); its\n"
-         "                    PPD is the printer's when --ppd is not given\n"
+         "  --demo            run the bundled demo session\n"
+         "  --gui             show the pane, its summary and Print and Cancel in a window;\n"
+         "                    Print writes the options as `print` does (exit 1 for Cancel)\n"
+         "  --strict          refuse options the printer does not offer (exit 2), instead\n"
+         "                    of naming them on standard error\n"
+         "  --emit FORMAT     how `print` writes the options: lines (KEY=VALUE), json (one\n"
+         "                    JSON object a line) or lp (lp -o arguments); with --emit,\n"
+         "                    drawings and summaries go to standard error\n"
+         "  --quiet           write only what `print` and `submit` write\n"
+         "  --printer QUEUE   the CUPS queue to print to (CUPS_SERVER names the server); the\n"
+         "                    job starts from its saved defaults, as lp's does\n"
          "  --print FILE      after the session, submit FILE to the queue with the dialog's\n"
          "                    options and write the job ID\n"
-         "  --gui             instead of a script, show the pane, its summary and Print and\n"
-         "                    Cancel in a window; Print writes the options as `print` does\n"
-         "                    (exit status 1 for Cancel)\n"
          "  --help            this text\n"
-         "Exit status: 0 the session ran, 1 an expect failed, 2 bad input.\n";
+         "Exit status: 0 the session ran, 1 an expect failed or Cancel, 2 bad input.\n";
 }
 
 }  // namespace pdehost

@@ -6,7 +6,8 @@
 
 namespace pdehost {
 
-enum class EmitFormat { kLines, kJson };
+// How `print` writes the job's options: KEY=VALUE lines, JSON Lines, or `lp -o` arguments.
+enum class EmitFormat { kLines, kJson, kLp };
 
 // A failure to inject into the platform before the session starts (a test hook).
 struct InjectedFailure {
@@ -20,14 +21,17 @@ struct InjectedFailure {
 struct HostOptions {
   std::string ppdPath;       // --ppd; empty: the bundled sample of a supported printer
   std::string bundlePath;    // --bundle; empty: the PPD's dialog extensions, else the build's
-  std::string optionList;    // every --options, joined by blanks (later entries win)
+  std::string optionList;    // every --options and -o, joined by blanks (later entries win)
   std::string settingsPath;  // --settings
-  std::string scriptPath;    // --script; "-" is standard input; empty: the bundled demo
+  std::string scriptPath;    // --script; "-" is standard input; empty: see RunsDemo
   std::string printerQueue;  // --printer: the CUPS queue printed to, whose PPD is the
                              // printer's when --ppd is not given
   std::string printFile;     // --print: submitted to --printer after the session
-  EmitFormat emit = EmitFormat::kLines;  // --emit lines|json
+  EmitFormat emit = EmitFormat::kLines;  // --emit lines|json|lp
+  bool emitAsked = false;    // --emit was given: drawings and summaries go to standard error
   bool quiet = false;        // --quiet: write only what `print` writes
+  bool demo = false;         // --demo: run the bundled demo session
+  bool strict = false;       // --strict: options the printer does not offer are errors
   bool gui = false;          // --gui: the pane in a window, worked by a person, not a script
   bool help = false;         // --help
   // Test hooks, left out of the usage text:
@@ -36,13 +40,19 @@ struct HostOptions {
                                           // --fail-call OPERATION:STATUS[:COUNT[:SKIP]]
 };
 
-// Parses the arguments after the program name ("--name value" or "--name=value"). Returns
-// false with *error set to a one-line reason for an unknown option, a missing or bad value, an
-// argument that is not an option, --print without --printer, or --gui with --script.
+// Parses the arguments after the program name ("--name value" or "--name=value"; -o VALUE and
+// -oVALUE as --options). Returns false with *error set to a one-line reason for an unknown
+// option, a missing or bad value, an argument that is not an option, --print without --printer,
+// or two of --gui, --script and --demo.
 bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* options,
                       std::string* error);
 
-// The usage text printed by --help and after a command-line error.
+// True when the session is the bundled demo: --demo, or no --script, --gui, --printer, --print,
+// --options or --settings. Otherwise a session without a script is the dialog opened from the
+// ticket and confirmed as it stands.
+bool RunsDemo(const HostOptions& options);
+
+// The usage text printed by --help.
 std::string UsageText();
 
 }  // namespace pdehost

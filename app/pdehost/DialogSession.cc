@@ -39,7 +39,7 @@ bool DialogSession::Open(const SessionSetup& setup, std::string* error) {
   OSStatus status = pde::CreatePrintSession(&printSession_);
   if (status != noErr) {
     printSession_ = nullptr;
-    *error = "pdehost: cannot make a print session (" + StatusText(status) + ")";
+    *error = "cannot make a print session (" + StatusText(status) + ")";
     return false;
   }
   PMTicketRef printerInfo = 0;
@@ -51,14 +51,14 @@ bool DialogSession::Open(const SessionSetup& setup, std::string* error) {
   CFMutableDictionaryRef ppdDict = nullptr;
   if (status == noErr) status = PMTicketGetPPDDict(settingsTicket_, kPMTopLevel, kPMTopLevel, &ppdDict);
   if (status != noErr) {
-    *error = "pdehost: cannot make the print session's tickets (" + StatusText(status) + ")";
+    *error = "cannot make the print session's tickets (" + StatusText(status) + ")";
     return false;
   }
   for (const auto& [keyword, value] : setup.settings) {
     pde::CFPtr<CFStringRef> key = pde::MakeString(keyword);
     pde::CFPtr<CFStringRef> text = pde::MakeString(value);
     if (!key || !text) {
-      *error = "pdehost: cannot store the setting " + keyword + " in the print-settings ticket";
+      *error = "cannot store the setting " + keyword + " in the print-settings ticket";
       return false;
     }
     CFDictionarySetValue(ppdDict, key.get(), text.get());
@@ -86,13 +86,13 @@ bool DialogSession::Start(std::string* error) {
   OSStatus status = CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &bounds, &window_);
   if (status != noErr) {
     window_ = nullptr;
-    *error = "pdehost: cannot make the dialog window (" + StatusText(status) + ")";
+    *error = "cannot make the dialog window (" + StatusText(status) + ")";
     return false;
   }
   ControlRef parentPane = nullptr;
   status = CreateUserPaneControl(window_, &bounds, 0, &parentPane);
   if (status != noErr) {
-    *error = "pdehost: cannot make the dialog's pane (" + StatusText(status) + ")";
+    *error = "cannot make the dialog's pane (" + StatusText(status) + ")";
     return false;
   }
   PMPDEFlags flags = kPMPDENoFlags;

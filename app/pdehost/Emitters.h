@@ -1,8 +1,11 @@
-// Emitters.h: the job's PPD options written out by `print`, as KEY=VALUE lines or as JSON.
+// Emitters.h: what `print` and `submit` write: the job's PPD options as KEY=VALUE lines, as JSON
+// Lines or as `lp -o` arguments, and the submitted job.
 #pragma once
 
 #include <map>
 #include <string>
+
+#include "CommandLine.h"
 
 namespace pdehost {
 
@@ -14,7 +17,20 @@ using OptionMap = std::map<std::string, std::string>;
 // (ParseSettings).
 std::string FormatOptionLines(const OptionMap& options);
 
-// One JSON object, one member per line in key order, then a line break; "{}\n" when empty.
+// One JSON Lines record: {"options":{"KEY":"VALUE",...}} in key order, on one line.
 std::string FormatOptionJson(const OptionMap& options);
+
+// One line of `lp` arguments for the shell, "-o KEY=VALUE" per option in key order, separated by
+// blanks. A value with anything but letters, digits and "_-.+/:@%=" is put in double quotes for
+// libcups's option parser (a backslash before '"' and '\\'), and then a word with anything else
+// in single quotes for the shell (a quote written '\'').
+std::string FormatOptionLp(const OptionMap& options);
+
+// The options in the chosen format.
+std::string FormatOptions(EmitFormat format, const OptionMap& options);
+
+// The line of a submitted job: {"job":ID,"queue":"QUEUE"} in JSON, else
+// "submitted job <ID> to <queue>".
+std::string FormatSubmittedJob(EmitFormat format, int job, const std::string& queue);
 
 }  // namespace pdehost

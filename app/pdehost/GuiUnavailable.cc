@@ -5,7 +5,7 @@
 
 namespace pdehost {
 
-int RunGuiSession(DialogSession*, const HostOptions&, std::string*) {
+int RunGuiSession(DialogSession*, const HostOptions&, OptionCheck*, std::string*) {
   std::cerr << "pdehost: --gui needs GTK 3, which this build was made without "
                "(scripts/install-deps.sh installs it)\n";
   return 2;

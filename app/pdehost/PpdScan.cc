@@ -74,7 +74,7 @@ bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, st
   }
   const DialogExtensionEntry& first = facts.dialogExtensions.front();
   for (size_t i = 1; i < facts.dialogExtensions.size(); ++i) {
-    std::cerr << ppdPath << ":" << facts.dialogExtensions[i].line
+    std::cerr << "pdehost: " << ppdPath << ":" << facts.dialogExtensions[i].line
               << ": only the first dialog extension is loaded; not "
               << facts.dialogExtensions[i].path << "\n";
   }

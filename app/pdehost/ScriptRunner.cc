@@ -45,6 +45,7 @@ class Runner {
 
  private:
   std::string Where(const Action& action) const {
+    if (script_.name.empty()) return {};
     return script_.name + ":" + std::to_string(action.line) + ": ";
   }
 
@@ -58,15 +59,21 @@ class Runner {
   }
 
   void Note(const Action& action, const std::string& what) {
-    notes_ << Where(action) << action.source << ": " << what << "\n";
+    notes_ << "pdehost: " << Where(action) << action.source << ": " << what << "\n";
   }
 
   void NoteUnusual(const Action& action, OSStatus status) {
     if (!IsUsualActionStatus(status)) Note(action, "the toolkit answered status " + std::to_string(status));
   }
 
+  // A drawing or summary: on standard output, or in the notes when an --emit format is asked.
   void Write(const std::string& text) {
-    if (!settings_.quiet) *out_ += text;
+    if (settings_.quiet) return;
+    if (settings_.emitAsked) {
+      notes_ << text;
+    } else {
+      *out_ += text;
+    }
   }
 
   bool Execute(const Action& action) {
@@ -181,8 +188,10 @@ class Runner {
     if (!session_->PrintSettings(&options, &error)) {
       return Fail(action, RunOutcome::kBadInput, error);
     }
-    *out_ += settings_.emit == EmitFormat::kJson ? FormatOptionJson(options)
-                                                 : FormatOptionLines(options);
+    if (!settings_.check->Check(options, Where(action) + action.source + ": ", &error)) {
+      return Fail(action, RunOutcome::kBadInput, error);
+    }
+    *out_ += FormatOptions(settings_.emit, options);
     return true;
   }
 
@@ -194,10 +203,11 @@ class Runner {
     }
     std::string note;
     std::string error;
-    const int job = SubmitSessionJob(session_, settings_.printerQueue, action.text, &note, &error);
+    const int job = SubmitSessionJob(session_, settings_.printerQueue, action.text, settings_.check,
+                                     Where(action) + action.source + ": ", &note, &error);
     if (!note.empty()) Note(action, note);
     if (job <= 0) return Fail(action, RunOutcome::kBadInput, error);
-    *out_ += SubmittedJobLine(job, settings_.printerQueue);
+    *out_ += FormatSubmittedJob(settings_.emit, job, settings_.printerQueue);
     return true;
   }
 

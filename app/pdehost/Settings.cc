@@ -1,8 +1,13 @@
 // Settings.cc: readers of settings files and lp-style option lists.
 #include "Settings.h"
 
+#include <strings.h>
+
+#include <algorithm>
+
 #include "Files.h"
 #include "Utf8.h"
+#include "pde/cups/CupsOptions.h"
 
 namespace pdehost {
 
@@ -57,7 +62,32 @@ bool CheckSetting(std::string_view keyword, std::string_view value, std::string*
   return true;
 }
 
-bool IsOptionSeparator(char c) { return c == ' ' || c == '\t' || c == '\n' || c == ','; }
+// Checks parsed options and adds them to *settings; *error says what is wrong.
+bool AddChecked(const pde::cups::OptionList& options, SettingList* settings, std::string* error) {
+  for (const auto& [keyword, value] : options) {
+    if (!CheckSetting(keyword, value, error)) return false;
+    settings->emplace_back(keyword, value);
+  }
+  return true;
+}
+
+// The options of an lpoptions line ("Dest" or "Default", a blank, the destination, then the
+// options), or false when the line is not one. *applies says whether it is for `queue`.
+bool LpoptionsLine(std::string_view line, const std::string& queue, bool* applies,
+                   std::string* options) {
+  const size_t blank = line.find_first_of(" \t");
+  if (blank == std::string_view::npos) return false;
+  const std::string kind(line.substr(0, blank));
+  const bool isDefault = strcasecmp(kind.c_str(), "Default") == 0;
+  if (!isDefault && strcasecmp(kind.c_str(), "Dest") != 0) return false;
+  const size_t nameStart = line.find_first_not_of(" \t", blank);
+  if (nameStart == std::string_view::npos) return false;
+  const size_t nameEnd = std::min(line.find_first_of(" \t", nameStart), line.size());
+  const std::string_view destination = line.substr(nameStart, nameEnd - nameStart);
+  *applies = queue.empty() ? isDefault : destination == queue;
+  *options = std::string(line.substr(nameEnd));
+  return true;
+}
 
 }  // namespace
 
@@ -72,7 +102,7 @@ bool IsValidKeyword(std::string_view keyword) {
 }
 
 bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* settings,
-                   std::string* error) {
+                   std::string* error, const std::string& queue) {
   settings->clear();
   LineReader lines(bytes);
   std::string_view line;
@@ -80,10 +110,14 @@ bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* s
     if (line.empty() || line[0] == '#') continue;
 
     std::string why;
+    bool applies = false;
+    std::string lpOptions;
     const size_t equals = line.find('=');
     std::string value;
-    if (equals == std::string_view::npos) {
-      why = "expected KEY=VALUE";
+    if (LpoptionsLine(line, queue, &applies, &lpOptions)) {
+      if (!applies || AddChecked(pde::cups::ParseOptions(lpOptions), settings, &why)) continue;
+    } else if (equals == std::string_view::npos) {
+      why = "expected KEY=VALUE or an lpoptions line (Dest or Default)";
     } else if (Unescape(line.substr(equals + 1), &value, &why) &&
                CheckSetting(line.substr(0, equals), value, &why)) {
       settings->emplace_back(std::string(line.substr(0, equals)), std::move(value));
@@ -95,52 +129,19 @@ bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* s
   return true;
 }
 
-bool ReadSettingsFile(const std::string& path, SettingList* settings, std::string* error) {
+bool ReadSettingsFile(const std::string& path, SettingList* settings, std::string* error,
+                      const std::string& queue) {
   std::string bytes;
   if (!ReadWholeFile(path, kMaxSettingsBytes, &bytes, error)) return false;
-  return ParseSettings(bytes, path == "-" ? "<stdin>" : path, settings, error);
+  return ParseSettings(bytes, path == "-" ? "<stdin>" : path, settings, error, queue);
 }
 
 bool ParseOptionList(std::string_view text, SettingList* settings, std::string* error) {
   settings->clear();
-  size_t i = 0;
-  while (i < text.size()) {
-    if (IsOptionSeparator(text[i])) {
-      ++i;
-      continue;
-    }
-    std::string keyword;
-    std::string value;
-    bool hasEquals = false;
-    char quote = 0;
-    for (; i < text.size(); ++i) {
-      const char c = text[i];
-      if (quote == 0 && IsOptionSeparator(c)) break;
-      if (c == '\\' && i + 1 < text.size()) {
-        (hasEquals ? value : keyword) += text[++i];
-      } else if (quote == 0 && (c == '\'' || c == '"') && hasEquals) {
-        quote = c;
-      } else if (quote != 0 && c == quote) {
-        quote = 0;
-      } else if (c == '=' && !hasEquals) {
-        hasEquals = true;
-      } else {
-        (hasEquals ? value : keyword) += c;
-      }
-    }
-    std::string why;
-    if (quote != 0) {
-      why = "a quoted value of " + keyword + " has no closing quote";
-    } else if (!hasEquals) {
-      why = "expected KEY=VALUE, not \"" + keyword + "\"";
-    } else if (CheckSetting(keyword, value, &why)) {
-      settings->emplace_back(std::move(keyword), std::move(value));
-      continue;
-    }
-    *error = "--options: " + why;
-    return false;
-  }
-  return true;
+  std::string why;
+  if (AddChecked(pde::cups::ParseOptions(std::string(text)), settings, &why)) return true;
+  *error = "--options: " + why;
+  return false;
 }
 
 }  // namespace pdehost

@@ -18,21 +18,26 @@ inline constexpr size_t kMaxValueBytes = 1024;
 // True when keyword can name a PPD option here: 1 to 40 of the characters A-Z a-z 0-9 _ - . +
 bool IsValidKeyword(std::string_view keyword);
 
-// Parses settings in the format the host's `print` writes: one KEY=VALUE per line, the value
-// taken verbatim except for the escapes \\ and \xNN (which `print` writes for a backslash and
-// for control characters); blank lines and lines starting with '#' are skipped; a CR before the
-// line break is dropped. Returns false with *error "<name>:<line>: why" for a line without '=',
-// a bad keyword, a bad escape, an over-long value, or a value that is not UTF-8.
+// Parses a settings file. Two kinds of lines may be mixed:
+// - KEY=VALUE, the format the host's `print` writes: the value taken verbatim except for the
+//   escapes \\ and \xNN (which `print` writes for a backslash and for control characters);
+// - the lines of an lpoptions file, "Dest NAME[/INSTANCE] OPTIONS" and "Default NAME[/INSTANCE]
+//   OPTIONS": the options (read as `lp -o` reads them) of the lines naming `queue` without an
+//   instance, or when `queue` is empty, of the Default line; other lines of this kind are skipped.
+// Blank lines and lines starting with '#' are skipped; a CR before the line break is dropped.
+// Returns false with *error "<name>:<line>: why" for a line of neither kind, a bad keyword, a bad
+// escape, an over-long value, or a value that is not UTF-8.
 bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* settings,
-                   std::string* error);
+                   std::string* error, const std::string& queue = "");
 
 // Reads and parses the settings file at path; errors as ParseSettings, or "<path>: why".
-bool ReadSettingsFile(const std::string& path, SettingList* settings, std::string* error);
+bool ReadSettingsFile(const std::string& path, SettingList* settings, std::string* error,
+                      const std::string& queue = "");
 
-// Parses an lp-style option list: KEY=VALUE entries separated by blanks or commas; a value may
-// be quoted with '...' or "..." to hold blanks and commas, and a backslash takes the next
-// character literally. Returns false with *error "--options: why" for an entry without '=', a
-// bad keyword, an unterminated quote, an over-long value, or text that is not UTF-8.
+// Parses what `lp` takes after -o, with libcups's option parser (pde::cups::ParseOptions): K=V
+// entries separated by blanks (or by a comma before the next K=), "-o" words, quoted values, a
+// bare name as name=true. Returns false with *error "--options: why" for a bad keyword, an
+// over-long value, or text that is not UTF-8.
 bool ParseOptionList(std::string_view text, SettingList* settings, std::string* error);
 
 }  // namespace pdehost

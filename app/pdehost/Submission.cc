@@ -9,7 +9,8 @@
 namespace pdehost {
 
 int SubmitSessionJob(DialogSession* session, const std::string& queue, const std::string& file,
-                     std::string* note, std::string* error) {
+                     OptionCheck* check, const std::string& where, std::string* note,
+                     std::string* error) {
   note->clear();
   if (session->paneShown()) {
     const OSStatus status = session->Sync(false);
@@ -19,13 +20,9 @@ int SubmitSessionJob(DialogSession* session, const std::string& queue, const std
     }
   }
   OptionMap options;
-  if (!session->PrintSettings(&options, error)) return 0;
+  if (!session->PrintSettings(&options, error) || !check->Check(options, where, error)) return 0;
   const std::vector<std::pair<std::string, std::string>> jobOptions(options.begin(), options.end());
   return pde::cups::SubmitJob(queue, file, jobOptions, error);
-}
-
-std::string SubmittedJobLine(int job, const std::string& queue) {
-  return "submitted job " + std::to_string(job) + " to " + queue + "\n";
 }
 
 }  // namespace pdehost

@@ -4,19 +4,19 @@
 #include <string>
 
 #include "DialogSession.h"
+#include "OptionCheck.h"
 
 namespace pdehost {
 
 // Does what printing from the dialog does: writes the pane into the print-settings ticket (Sync
-// with reinitializePlugin false, when the pane is shown), then submits `file` to the CUPS queue
-// `queue` with the ticket's PPD dictionary as the job's options. Returns the job ID (> 0), or 0
-// with *error set when the ticket cannot be read, the queue does not exist, the server does not
-// answer or the file cannot be read; nothing is submitted then. When Sync fails the job still
+// with reinitializePlugin false, when the pane is shown), checks the ticket's PPD dictionary with
+// *check (findings named at `where`), then submits `file` to the CUPS queue `queue` with it as the
+// job's options. Returns the job ID (> 0), or 0 with *error set when the ticket cannot be read,
+// the check refuses the options (--strict), the queue does not exist, the server does not answer
+// or the file cannot be read; nothing is submitted then. When Sync fails the job still
 // goes out with the options as the ticket holds them, and *note says so; else *note is emptied.
 int SubmitSessionJob(DialogSession* session, const std::string& queue, const std::string& file,
-                     std::string* note, std::string* error);
-
-// The line pdehost writes for a submitted job: "submitted job <id> to <queue>\n".
-std::string SubmittedJobLine(int job, const std::string& queue);
+                     OptionCheck* check, const std::string& where, std::string* note,
+                     std::string* error);
 
 }  // namespace pdehost

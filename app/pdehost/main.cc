@@ -9,14 +9,17 @@
 #include "CommandLine.h"
 #include "DialogSession.h"
 #include "GuiSession.h"
+#include "OptionCheck.h"
 #include "Paths.h"
 #include "PpdScan.h"
 #include "Script.h"
 #include "ScriptRunner.h"
+#include "StartingSettings.h"
 #include "Submission.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
 #include "pde/PrintingHost.h"
+#include "pde/cups/CupsOptions.h"
 #include "pde/cups/CupsQueue.h"
 
 namespace {
@@ -94,71 +97,85 @@ void ReportMissingPane(const DialogSession& session, const PpdFacts& facts) {
   }
 }
 
+// Writes "pdehost: what" on standard error and returns the exit status for bad input.
+int BadInput(const std::string& what) {
+  std::cerr << "pdehost: " << what << "\n";
+  return kExitBadInput;
+}
+
 // After the session: submits --print to --printer as the dialog's Print button would and adds
 // the job's line to *out. Returns the exit status.
-int PrintFile(const HostOptions& options, DialogSession* session, std::string* out) {
+int PrintFile(const HostOptions& options, DialogSession* session, OptionCheck* check,
+              std::string* out) {
   std::string note;
   std::string error;
-  const int job = SubmitSessionJob(session, options.printerQueue, options.printFile, &note, &error);
+  const int job =
+      SubmitSessionJob(session, options.printerQueue, options.printFile, check, "", &note, &error);
   if (!note.empty()) std::cerr << "pdehost: " << note << "\n";
-  if (job <= 0) {
-    std::cerr << "pdehost: " << error << "\n";
-    return kExitBadInput;
-  }
-  *out += SubmittedJobLine(job, options.printerQueue);
+  if (job <= 0) return BadInput(error);
+  *out += FormatSubmittedJob(options.emit, job, options.printerQueue);
   return kExitOk;
+}
+
+// The session's script: --script, the bundled demo, or (with no script) the dialog confirmed as
+// it stands, which is one `print`.
+bool LoadScript(const HostOptions& options, Script* script, std::string* error) {
+  if (!options.scriptPath.empty()) return ReadScriptFile(options.scriptPath, script, error);
+  if (RunsDemo(options)) return ReadScriptFile(DemoScriptPath(), script, error);
+  return ParseScript("print\n", "", script, error);
+}
+
+// The starting options as the ticket will hold them: a later entry for a key wins.
+OptionMap Starting(const SettingList& settings) {
+  OptionMap options;
+  for (const auto& [keyword, value] : settings) options[keyword] = value;
+  return options;
 }
 
 // Runs the session; returns the exit status and fills *out with what goes to standard output.
 int RunSession(const HostOptions& options, std::string* out) {
-  const std::string scriptPath = options.scriptPath.empty() ? DemoScriptPath() : options.scriptPath;
   std::string error;
   TemporaryFile fetchedPpd;
   std::string ppdPath;
   if (!ResolvePpd(options, &fetchedPpd, &ppdPath, &error) ||
       (!options.printFile.empty() && !pde::cups::CanSubmitFile(options.printFile, &error))) {
-    std::cerr << "pdehost: " << error << "\n";
-    return kExitBadInput;
+    return BadInput(error);
   }
   PpdFacts facts;
   Script script;
   SessionSetup setup;
-  SettingList fromOptions;
-  if (!ScanPpd(ppdPath, &facts, &error) ||
-      (!options.gui && !ReadScriptFile(scriptPath, &script, &error)) ||
-      (!options.settingsPath.empty() &&
-       !ReadSettingsFile(options.settingsPath, &setup.settings, &error)) ||
-      !ParseOptionList(options.optionList, &fromOptions, &error) ||
+  std::vector<pde::cups::PpdOption> ppdOptions;
+  if (!ScanPpd(ppdPath, &facts, &error) || (!options.gui && !LoadScript(options, &script, &error)) ||
+      !pde::cups::ReadPpdOptions(ppdPath, &ppdOptions, &error) ||
+      !GatherStartingSettings(options, ppdOptions, &setup.settings, &error) ||
       !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {
-    std::cerr << error << "\n";
-    return kExitBadInput;
+    return BadInput(error);
   }
   setup.ppdPath = ppdPath;
-  setup.settings.insert(setup.settings.end(), fromOptions.begin(), fromOptions.end());
+  OptionCheck check(std::move(ppdOptions), options.strict);
+  if (!check.Check(Starting(setup.settings), "", &error)) return BadInput(error);
 
   InjectFailures(options.failures);
   DialogSession session;
-  if (!session.Open(setup, &error) || !session.Start(&error)) {
-    std::cerr << error << "\n";
-    return kExitBadInput;
-  }
+  if (!session.Open(setup, &error) || !session.Start(&error)) return BadInput(error);
   if (!session.paneShown()) ReportMissingPane(session, facts);
   if (options.gui) {
-    const int status = RunGuiSession(&session, options, out);
-    return status == kExitOk && !options.printFile.empty() ? PrintFile(options, &session, out) : status;
+    const int status = RunGuiSession(&session, options, &check, out);
+    return status == kExitOk && !options.printFile.empty()
+               ? PrintFile(options, &session, &check, out)
+               : status;
   }
-  const RunResult result =
-      RunScript(script, &session, RunSettings{options.emit, options.quiet, options.printerQueue},
-                out, std::cerr);
+  const RunSettings settings{options.emit, options.emitAsked, options.quiet, options.printerQueue,
+                             &check};
+  const RunResult result = RunScript(script, &session, settings, out, std::cerr);
   switch (result.outcome) {
     case RunOutcome::kCompleted:
-      return options.printFile.empty() ? kExitOk : PrintFile(options, &session, out);
+      return options.printFile.empty() ? kExitOk : PrintFile(options, &session, &check, out);
     case RunOutcome::kExpectFailed:
-      std::cerr << result.message << "\n";
+      std::cerr << "pdehost: " << result.message << "\n";
       return kExitExpectFailed;
     case RunOutcome::kBadInput:
-      std::cerr << result.message << "\n";
-      return kExitBadInput;
+      return BadInput(result.message);
   }
   return kExitBadInput;
 }
@@ -169,7 +186,7 @@ int main(int argc, char** argv) {
   HostOptions options;
   std::string error;
   if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {
-    std::cerr << "pdehost: " << error << "\n" << UsageText();
+    std::cerr << "pdehost: " << error << "\nTry 'pdehost --help' for more information.\n";
     return kExitBadInput;
   }
   if (options.help) {

@@ -134,13 +134,16 @@ TEST_F(HostWindowTest, TheGuiSessionWritesTheOptionsOnPrintAndNothingOnCancel) {
   ASSERT_TRUE(session_.Open(setup, &error)) << error;
   ASSERT_TRUE(session_.Start(&error)) << error;
   pdehost::HostOptions options;
+  std::vector<pde::cups::PpdOption> ppdOptions;
+  ASSERT_TRUE(pde::cups::ReadPpdOptions(pdehost::DefaultPpdPath(), &ppdOptions, &error)) << error;
+  pdehost::OptionCheck check(ppdOptions, true);
   std::string out;
   g_idle_add(PressButtonOfVisibleWindow, const_cast<char*>("_Cancel"));
-  EXPECT_EQ(pdehost::RunGuiSession(&session_, options, &out), 1);
+  EXPECT_EQ(pdehost::RunGuiSession(&session_, options, &check, &out), 1);
   EXPECT_EQ(out, "");
 
   g_idle_add(PressButtonOfVisibleWindow, const_cast<char*>("_Print"));
-  EXPECT_EQ(pdehost::RunGuiSession(&session_, options, &out), 0);
+  EXPECT_EQ(pdehost::RunGuiSession(&session_, options, &check, &out), 0);
   EXPECT_EQ(out,
             "BlankPage=True\nDCDigit1=5\nDCDigit2=8\nDCDigit3=2\nDCDigit4=0\nDCDigit5=3\n"
             "DINDigit1=5\nDINDigit2=8\nDINDigit3=2\nDINDigit4=0\nDINDigit5=3\nDeptCode=False\n"

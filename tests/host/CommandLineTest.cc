@@ -20,15 +20,16 @@ TEST(CommandLine, TakesEveryOptionInBothForms) {
       {"--ppd=a.ppd", "--bundle", "B.plugin", "--options", "A=1", "--settings", "s.txt",
        "--script=-", "--emit", "json", "--quiet", "--options=B=2,C=3", "--check-leaks",
        "--fail-allocation", "CFRunLoopTimer:2:1", "--fail-call=PMTicketGetPPDDict:-30891",
-       "--print", "a.txt", "--printer=office"},
+       "--print", "a.txt", "--printer=office", "-o", "D=4", "-oE=5", "--strict"},
       &options, &error))
       << error;
   EXPECT_EQ(
       std::tuple(options.ppdPath, options.bundlePath, options.settingsPath, options.scriptPath,
                  options.optionList, options.printerQueue, options.printFile),
-      std::tuple("a.ppd", "B.plugin", "s.txt", "-", "A=1 B=2,C=3", "office", "a.txt"));
-  EXPECT_EQ(std::tuple(options.emit, options.quiet, options.checkLeaks, options.help, options.gui),
-            std::tuple(EmitFormat::kJson, true, true, false, false));
+      std::tuple("a.ppd", "B.plugin", "s.txt", "-", "A=1 B=2,C=3 D=4 E=5", "office", "a.txt"));
+  EXPECT_EQ(std::tuple(options.emit, options.emitAsked, options.quiet, options.checkLeaks,
+                       options.help, options.gui, options.strict, options.demo),
+            std::tuple(EmitFormat::kJson, true, true, true, false, false, true, false));
   ASSERT_EQ(options.failures.size(), 2u);
   EXPECT_EQ(Fields(options.failures[0]), std::tuple(true, "CFRunLoopTimer", 0, 2, 1));
   EXPECT_EQ(Fields(options.failures[1]), std::tuple(false, "PMTicketGetPPDDict", -30891, 1, 0));
@@ -36,8 +37,9 @@ TEST(CommandLine, TakesEveryOptionInBothForms) {
   // Without options the host chooses; --gui takes the place of the script.
   HostOptions defaults;
   ASSERT_TRUE(ParseCommandLine({}, &defaults, &error));
-  EXPECT_EQ(std::tuple(defaults.ppdPath, defaults.scriptPath, defaults.emit, defaults.quiet),
-            std::tuple("", "", EmitFormat::kLines, false));
+  EXPECT_EQ(std::tuple(defaults.ppdPath, defaults.scriptPath, defaults.emit, defaults.quiet,
+                       defaults.emitAsked),
+            std::tuple("", "", EmitFormat::kLines, false, false));
   HostOptions gui;
   ASSERT_TRUE(ParseCommandLine({"--gui", "--printer", "office", "--print", "a.txt"}, &gui, &error))
       << error;
@@ -61,7 +63,9 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
       {{"--fail-call", "Op:x"}, "--fail-call takes OPERATION:STATUS[:COUNT[:SKIP]]"},
       {{"--printer="}, "--printer needs a queue name"},
       {{"--print", "a.txt"}, "--print needs --printer QUEUE"},
-      {{"--gui", "--script", "s"}, "--gui and --script cannot be given together"},
+      {{"--gui", "--script", "s"}, "give only one of --gui, --script and --demo"},
+      {{"--demo", "--script", "s"}, "give only one of --gui, --script and --demo"},
+      {{"-o"}, "--options needs a value"},
       {{"--gui=yes"}, "--gui takes no value"},
   };
   for (const auto& testCase : kCases) {
@@ -69,6 +73,31 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     std::string error;
     EXPECT_FALSE(ParseCommandLine(testCase.arguments, &options, &error)) << testCase.error;
     EXPECT_EQ(error, testCase.error);
+  }
+}
+
+// The demo runs only when nothing else was asked for, or with --demo.
+TEST(CommandLine, RunsTheDemoOnlyWhenNothingElseIsAsked) {
+  const struct {
+    std::vector<std::string> arguments;
+    bool demo;
+  } kCases[] = {
+      {{}, true},
+      {{"--ppd", "a.ppd", "--emit", "json", "--quiet", "--strict"}, true},
+      {{"--demo", "--printer", "office"}, true},
+      {{"--printer", "office"}, false},
+      {{"--printer", "office", "--print", "a.txt"}, false},
+      {{"--options", "PrintMode=Hold"}, false},
+      {{"-o", "PrintMode=Hold"}, false},
+      {{"--settings", "s"}, false},
+      {{"--script", "s"}, false},
+      {{"--gui"}, false},
+  };
+  for (const auto& testCase : kCases) {
+    HostOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine(testCase.arguments, &options, &error)) << error;
+    EXPECT_EQ(RunsDemo(options), testCase.demo) << testCase.arguments.size();
   }
 }
 

@@ -38,6 +38,34 @@ TEST(Settings, ReadsKeyValueLinesAsPrintWritesThem) {
 }
 
 // A line without '=' is refused by the bad-settings-line session, end to end.
+// lpoptions lines: those of the queue (or without one, the Default line) count, instances and
+// other queues do not; KEY=VALUE lines may come between.
+TEST(Settings, ReadsTheQueuesLinesOfAnLpoptionsFile) {
+  constexpr std::string_view kFile =
+      "Dest office PrintMode=Hold DeptCode=True\n"
+      "Dest office/draft PrintMode=Proof\n"
+      "dest lab PrintMode=Private\n"
+      "BlankPage=True\n"
+      "Default lab BlankPage=False copies=2\n";
+  const struct {
+    const char* queue;
+    SettingList expected;
+  } kCases[] = {
+      {"office", {Pair{"DeptCode", "True"}, Pair{"PrintMode", "Hold"}, Pair{"BlankPage", "True"}}},
+      {"lab", {Pair{"PrintMode", "Private"}, Pair{"BlankPage", "True"}, Pair{"BlankPage", "False"},
+               Pair{"copies", "2"}}},
+      {"", {Pair{"BlankPage", "True"}, Pair{"BlankPage", "False"}, Pair{"copies", "2"}}},
+  };
+  for (const auto& testCase : kCases) {
+    SettingList settings;
+    std::string error;
+    ASSERT_TRUE(ParseSettings(kFile, "lpoptions", &settings, &error, testCase.queue)) << error;
+    EXPECT_EQ(settings, testCase.expected) << testCase.queue;
+  }
+  EXPECT_EQ(SettingsError("Default office P/M=1"),
+            "job.settings:1: bad keyword \"P/M\" (1 to 40 letters, digits, '_', '-', '.' or '+')");
+}
+
 TEST(Settings, BadLinesNameTheFileAndLine) {
   EXPECT_EQ(SettingsError("=1"),
             "job.settings:1: bad keyword \"\" (1 to 40 letters, digits, '_', '-', '.' or '+')");
@@ -78,33 +106,47 @@ TEST(Settings, PrintWritesSortedEscapedLines) {
   EXPECT_EQ(FormatOptionLines({}), "");
 }
 
-TEST(Settings, PrintWritesJson) {
-  const OptionMap options{{"PrintMode", "Private"}, {"Note", "\"q\" \\ \x01\t\n\xC3\xA9"}};
-  EXPECT_EQ(FormatOptionJson(options),
-            "{\n"
-            "  \"Note\": \"\\\"q\\\" \\\\ \\u0001\\t\\n\xC3\xA9\",\n"
-            "  \"PrintMode\": \"Private\"\n"
-            "}\n");
-  EXPECT_EQ(FormatOptionJson({}), "{}\n");
+// Each writer on the same options; every JSON record is one line.
+TEST(Settings, PrintWritesJsonLinesAndLpArguments) {
+  const OptionMap options{{"PrintMode", "Private"}, {"Note", "\"q\" \\ \x01\t\n\xC3\xA9 it's"}};
+  EXPECT_EQ(FormatOptions(EmitFormat::kJson, options),
+            "{\"options\":{\"Note\":\"\\\"q\\\" \\\\ \\u0001\\t\\n\xC3\xA9 it's\","
+            "\"PrintMode\":\"Private\"}}\n");
+  EXPECT_EQ(FormatOptions(EmitFormat::kJson, {}), "{\"options\":{}}\n");
+  EXPECT_EQ(FormatOptions(EmitFormat::kLp, options),
+            "-o 'Note=\"\\\"q\\\" \\\\ \x01\t\n\xC3\xA9 it'\\''s\"' -o PrintMode=Private\n");
+  EXPECT_EQ(FormatOptions(EmitFormat::kLp, {{"E", ""}, {"M", "A4,tray1"}}), "-o 'E=\"\"' -o 'M=\"A4,tray1\"'\n");
+  EXPECT_EQ(FormatSubmittedJob(EmitFormat::kJson, 7, "q\""), "{\"job\":7,\"queue\":\"q\\\"\"}\n");
+  EXPECT_EQ(FormatSubmittedJob(EmitFormat::kLp, 7, "q"), "submitted job 7 to q\n");
 }
 
-TEST(OptionList, SplitsAtBlanksAndCommasAndHonoursQuotes) {
-  SettingList settings;
-  std::string error;
-  ASSERT_TRUE(ParseOptionList(" PrintMode=Private,DeptCode=True\tNote='a b,c' Q=\"x'y\" "
-                              "E= B=\\,\\'",
-                              &settings, &error))
-      << error;
-  EXPECT_EQ(settings, (SettingList{Pair{"PrintMode", "Private"}, Pair{"DeptCode", "True"},
-                                   Pair{"Note", "a b,c"}, Pair{"Q", "x'y"}, Pair{"E", ""},
-                                   Pair{"B", ",'"}}));
-  ASSERT_TRUE(ParseOptionList("", &settings, &error));
-  EXPECT_TRUE(settings.empty());
+// What lp -o takes, as one text; `print --emit lp` reads back the same.
+TEST(OptionList, ReadsWhatLpTakes) {
+  const struct {
+    const char* text;
+    SettingList expected;
+  } kCases[] = {
+      {" PrintMode=Private,DeptCode=True\tNote='a b,c' Q=\"x'y\" E= B=\\,\\'",
+       {Pair{"B", ",'"}, Pair{"DeptCode", "True"}, Pair{"E", ""}, Pair{"Note", "a b,c"},
+        Pair{"PrintMode", "Private"}, Pair{"Q", "x'y"}}},
+      {"-o PrintMode=Hold -oBlankPage=True -o media=A4,tray1", 
+       {Pair{"BlankPage", "True"}, Pair{"media", "A4,tray1"}, Pair{"PrintMode", "Hold"}}},
+      {"landscape nocollate PrintMode=Proof PrintMode=Hold",
+       {Pair{"collate", "false"}, Pair{"landscape", "true"}, Pair{"PrintMode", "Hold"}}},
+      // `print --emit lp` as the shell hands it on.
+      {"-o Note=\"a 'b\\\"c\\\\\" -o M=\"A4,tray1\" -o PrintMode=Private",
+       {Pair{"M", "A4,tray1"}, Pair{"Note", "a 'b\"c\\"}, Pair{"PrintMode", "Private"}}},
+      {"", {}},
+  };
+  for (const auto& testCase : kCases) {
+    SettingList settings;
+    std::string error;
+    ASSERT_TRUE(ParseOptionList(testCase.text, &settings, &error)) << error;
+    EXPECT_EQ(settings, testCase.expected) << testCase.text;
+  }
 }
 
-// An entry without '=' is refused by the bad-options session, end to end.
 TEST(OptionList, BadEntriesAreRefused) {
-  EXPECT_EQ(OptionsError("Note='open"), "--options: a quoted value of Note has no closing quote");
   EXPECT_EQ(OptionsError("A/B=1"),
             "--options: bad keyword \"A/B\" (1 to 40 letters, digits, '_', '-', '.' or '+')");
   EXPECT_EQ(OptionsError("A=\xC3"), "--options: the value of A is not valid UTF-8");

@@ -1,0 +1,43 @@
+// CupsOptions.h: printing options as CUPS's own commands read them: `lp -o` lists, a queue's
+// saved defaults, and the options and choices of a PPD.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pde::cups {
+
+// Option names and values, in the order libcups keeps them (one entry per name).
+using OptionList = std::vector<std::pair<std::string, std::string>>;
+
+// Parses what `lp` accepts after its -o flags, as one text: "-o" words (alone or glued to the
+// option, "-oK=V") are dropped, then libcups's option parser reads the rest: K=V entries
+// separated by blanks, values quoted with '...' or "...", a backslash taking the next character,
+// {...} collections, "name" as name=true and "noname" as name=false. A comma outside quotes and
+// braces that is followed by "KEY=" also separates two entries (PrintMode=Hold,PageSize=A4); any
+// other comma stays in its value (media=A4,tray1). A later entry for a name wins.
+OptionList ParseOptions(const std::string& text);
+
+// The saved defaults of the CUPS queue `queue` that `lp` applies, read through libcups's
+// destination API (cupsGetNamedDest): the server's printer defaults, then the options of
+// /etc/cups/lpoptions and ~/.cups/lpoptions for the queue (later ones win). Returns false with
+// *error set when the queue name is not valid, the queue does not exist or the server does not
+// answer.
+bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string* error);
+
+// The names of the server's queues, sorted; empty when it has none or does not answer.
+std::vector<std::string> QueueNames();
+
+// One option of a PPD: its keyword, its default choice and every choice it offers.
+struct PpdOption {
+  std::string keyword;
+  std::string defaultChoice;
+  std::vector<std::string> choices;
+};
+
+// Reads the options of the PPD file at `path` with libcups's PPD parser. Returns false with *error
+// "<path>:<line>: why" (or "<path>: why") when the file cannot be read or parsed.
+bool ReadPpdOptions(const std::string& path, std::vector<PpdOption>* options, std::string* error);
+
+}  // namespace pde::cups

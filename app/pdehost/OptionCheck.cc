@@ -1,0 +1,87 @@
+// OptionCheck.cc: the job's options against the printer's PPD: unknown keywords, values that are
+// not choices, codes given in part.
+#include "OptionCheck.h"
+
+#include <algorithm>
+#include <iostream>
+#include <string_view>
+
+namespace pdehost {
+
+namespace {
+
+// Options CUPS itself takes for every job (lp(1), "Standard Printing Options"); no PPD lists them.
+constexpr std::string_view kCupsJobOptions[] = {
+    "collate",          "copies",         "fit-to-page",     "job-hold-until", "job-priority",
+    "job-sheets",       "landscape",      "media",           "mirror",         "number-up",
+    "number-up-layout", "orientation-requested", "output-order", "outputorder", "page-border",
+    "page-ranges",      "page-set",       "print-color-mode", "print-quality", "printer-resolution",
+    "scaling",          "sides"};
+
+std::string JoinChoices(const std::vector<std::string>& choices) {
+  std::string joined;
+  for (const std::string& choice : choices) joined += (joined.empty() ? "" : ", ") + choice;
+  return joined;
+}
+
+// A code of five digit keywords given only in part: "the DIN is given only in part (...)".
+void CheckCode(const OptionMap& options, std::string_view prefix, std::string_view title,
+               std::vector<std::string>* findings) {
+  std::string given;
+  int count = 0;
+  for (int digit = 1; digit <= 5; ++digit) {
+    const std::string keyword = std::string(prefix) + std::to_string(digit);
+    if (options.count(keyword) == 0) continue;
+    given += (given.empty() ? "" : ", ") + keyword;
+    ++count;
+  }
+  if (count == 0 || count == 5) return;
+  findings->push_back(std::string(title) + " is given only in part (" + given +
+                      "); the dialog shows the default code instead");
+}
+
+}  // namespace
+
+const pde::cups::PpdOption* OptionCheck::Find(const std::string& keyword) const {
+  for (const pde::cups::PpdOption& option : ppdOptions_) {
+    if (option.keyword == keyword) return &option;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> OptionCheck::Findings(const OptionMap& options) const {
+  std::vector<std::string> findings;
+  CheckCode(options, "DINDigit", "the DIN", &findings);
+  CheckCode(options, "DCDigit", "the department code", &findings);
+  for (const auto& [keyword, value] : options) {
+    const pde::cups::PpdOption* option = Find(keyword);
+    if (option == nullptr) {
+      if (std::find(std::begin(kCupsJobOptions), std::end(kCupsJobOptions), keyword) ==
+          std::end(kCupsJobOptions)) {
+        findings.push_back(keyword + "=" + value + ": the printer has no option " + keyword +
+                           "; it ignores it");
+      }
+      continue;
+    }
+    if (std::find(option->choices.begin(), option->choices.end(), value) != option->choices.end()) {
+      continue;
+    }
+    findings.push_back(keyword + "=" + value + ": not one of the printer's choices (" +
+                       JoinChoices(option->choices) + "); it prints with its default, " +
+                       option->defaultChoice);
+  }
+  return findings;
+}
+
+bool OptionCheck::Check(const OptionMap& options, const std::string& where, std::string* error) {
+  for (const std::string& finding : Findings(options)) {
+    if (strict_) {
+      *error = finding;
+      return false;
+    }
+    if (reported_.insert(finding).second) std::cerr << "pdehost: " << where << finding << "\n";
+  }
+  return true;
+}
+
+}  // namespace pdehost

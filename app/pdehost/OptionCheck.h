@@ -1,0 +1,40 @@
+// OptionCheck.h: the job's options checked against the printer's PPD before anything is printed
+// or submitted, as the printer will take them.
+#pragma once
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Emitters.h"
+#include "pde/cups/CupsOptions.h"
+
+namespace pdehost {
+
+class OptionCheck {
+ public:
+  // Checks against the options and choices of ppdOptions; strict makes every finding an error.
+  OptionCheck(std::vector<pde::cups::PpdOption> ppdOptions, bool strict)
+      : ppdOptions_(std::move(ppdOptions)), strict_(strict) {}
+
+  // Looks at every option: a keyword the PPD does not have (other than CUPS's own job options
+  // such as copies or media), or a value that is not one of its choices, and a DIN or department
+  // code given only in part (some of its five digit keywords missing). Without strict, each
+  // finding not reported before goes to standard error as "pdehost: <where>what the printer does
+  // instead" and the call returns true. With strict, returns false with *error set to the first
+  // finding (without where). where is "" or "FILE:LINE: ACTION: ".
+  bool Check(const OptionMap& options, const std::string& where, std::string* error);
+
+  // The PPD's option for keyword, or null.
+  const pde::cups::PpdOption* Find(const std::string& keyword) const;
+
+ private:
+  std::vector<std::string> Findings(const OptionMap& options) const;
+
+  std::vector<pde::cups::PpdOption> ppdOptions_;
+  bool strict_;
+  std::set<std::string> reported_;
+};
+
+}  // namespace pdehost

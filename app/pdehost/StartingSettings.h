@@ -1,0 +1,25 @@
+// StartingSettings.h: what the print-settings ticket starts with, in CUPS's order of defaults.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "Settings.h"
+#include "pde/cups/CupsOptions.h"
+
+namespace pdehost {
+
+// Gathers the ticket's starting options, lowest first (a later entry for a key wins):
+// 1. for a --printer queue, the PPD's defaults (ppdOptions), then the queue's saved defaults as
+//    `lp` applies them (the server's printer defaults, /etc/cups/lpoptions, ~/.cups/lpoptions),
+//    those the PPD has an option for;
+// 2. --settings; 3. --options.
+// DIN digits never come from the PPD's or the queue's saved defaults: a note on standard error
+// names those the queue's defaults hold. Returns false with *error set when the queue's defaults
+// cannot be read or a file or list is bad.
+bool GatherStartingSettings(const HostOptions& options,
+                            const std::vector<pde::cups::PpdOption>& ppdOptions,
+                            SettingList* settings, std::string* error);
+
+}  // namespace pdehost

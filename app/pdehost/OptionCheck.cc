@@ -2,6 +2,8 @@
 // not choices, codes given in part.
 #include "OptionCheck.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <iostream>
 #include <string_view>
@@ -63,9 +65,11 @@ std::vector<std::string> OptionCheck::Findings(const OptionMap& options) const {
       }
       continue;
     }
-    if (std::find(option->choices.begin(), option->choices.end(), value) != option->choices.end()) {
-      continue;
-    }
+    // CUPS takes a choice regardless of letter case.
+    const auto sameChoice = [&value](const std::string& choice) {
+      return strcasecmp(choice.c_str(), value.c_str()) == 0;
+    };
+    if (std::any_of(option->choices.begin(), option->choices.end(), sameChoice)) continue;
     findings.push_back(keyword + "=" + value + ": not one of the printer's choices (" +
                        JoinChoices(option->choices) + "); it prints with its default, " +
                        option->defaultChoice);

@@ -2,6 +2,8 @@
 // --settings and --options.
 #include "StartingSettings.h"
 
+#include <strings.h>
+
 #include <iostream>
 
 namespace pdehost {
@@ -10,11 +12,25 @@ namespace {
 
 bool IsDinDigit(const std::string& keyword) { return keyword.starts_with("DINDigit"); }
 
-bool HasPpdOption(const std::vector<pde::cups::PpdOption>& ppdOptions, const std::string& keyword) {
+const pde::cups::PpdOption* FindPpdOption(const std::vector<pde::cups::PpdOption>& ppdOptions,
+                                          const std::string& keyword) {
   for (const pde::cups::PpdOption& option : ppdOptions) {
-    if (option.keyword == keyword) return true;
+    if (option.keyword == keyword) return &option;
   }
-  return false;
+  return nullptr;
+}
+
+// Spells each value that names one of its option's choices regardless of case as the PPD does,
+// since CUPS takes it for that choice (the server hands "true" for a default set as True).
+void SpellChoicesAsThePpd(const std::vector<pde::cups::PpdOption>& ppdOptions,
+                          SettingList* settings) {
+  for (auto& [keyword, value] : *settings) {
+    const pde::cups::PpdOption* option = FindPpdOption(ppdOptions, keyword);
+    if (option == nullptr) continue;
+    for (const std::string& choice : option->choices) {
+      if (strcasecmp(choice.c_str(), value.c_str()) == 0) value = choice;
+    }
+  }
 }
 
 // The PPD's defaults and the queue's saved defaults, DIN digits left out.
@@ -29,7 +45,7 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
   if (!pde::cups::GetQueueDefaults(queue, &saved, error)) return false;
   std::string ignored;
   for (const auto& [keyword, value] : saved) {
-    if (!HasPpdOption(ppdOptions, keyword)) continue;
+    if (FindPpdOption(ppdOptions, keyword) == nullptr) continue;
     if (IsDinDigit(keyword)) {
       ignored += (ignored.empty() ? "" : ", ") + keyword;
     } else {
@@ -61,6 +77,7 @@ bool GatherStartingSettings(const HostOptions& options,
   settings->insert(settings->end(), more.begin(), more.end());
   if (!ParseOptionList(options.optionList, &more, error)) return false;
   settings->insert(settings->end(), more.begin(), more.end());
+  SpellChoicesAsThePpd(ppdOptions, settings);
   return true;
 }
 

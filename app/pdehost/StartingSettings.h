@@ -15,6 +15,7 @@ namespace pdehost {
 //    `lp` applies them (the server's printer defaults, /etc/cups/lpoptions, ~/.cups/lpoptions),
 //    those the PPD has an option for;
 // 2. --settings; 3. --options.
+// A value that names a choice of its PPD option in other letter case is spelled as the PPD does.
 // DIN digits never come from the PPD's or the queue's saved defaults: a note on standard error
 // names those the queue's defaults hold. Returns false with *error set when the queue's defaults
 // cannot be read or a file or list is bad.

@@ -191,8 +191,29 @@ out=$("$pdehost" --printer q --print hello.txt --script pasted-din.session --qui
 expect_printed "$out" PrintMode=Hold BlankPage=True \
   DINDigit1=1 DINDigit2=2 DINDigit3=2 DINDigit4=4 DINDigit5=5
 
-# Refused: no such queue, an unreadable file, a server that does not answer. Exit status 2, a
-# message, and no job.
+# --print without a script confirms the dialog as the ticket stands: the job prints the printer's
+# defaults, never a demo's codes.
+out=$("$pdehost" --printer q --print hello.txt --quiet)
+expect_printed "$(tail -n 1 <<<"$out")"
+
+# The queue's saved defaults as lp applies them: the server's printer defaults, then the user's
+# lpoptions (here under a temporary HOME), which win. A saved DIN digit is ignored, with a note.
+home="$work/home"
+mkdir -p "$home"
+lpadmin -h "$server" -p q -o PrintMode-default=Proof -o DeptCode-default=True
+HOME="$home" lpoptions -h "$server" -p q -o PrintMode=Hold -o DINDigit1=9 >/dev/null
+HOME="$home" "$pdehost" --printer q --emit lp >"$work/log/saved.out" 2>"$work/log/saved.err"
+for expected in "-o PrintMode=Hold" "-o DeptCode=True" "-o DINDigit1=5"; do
+  grep -qF -- "$expected" "$work/log/saved.out" ||
+    { echo "the saved defaults did not give $expected:" >&2; cat "$work/log/saved."* >&2; exit 1; }
+done
+grep -qF "pdehost: the saved defaults of queue \"q\" hold DIN digits (DINDigit1); they are ignored" \
+  "$work/log/saved.err" || { echo "no note on the saved DIN:" >&2; cat "$work/log/saved.err" >&2; exit 1; }
+lpadmin -h "$server" -p q -R PrintMode-default -R DeptCode-default
+echo "pdehost took the queue's saved defaults as lp does"
+
+# Refused: no such queue, an unreadable file, a server that does not answer, and with --strict an
+# option the printer does not offer. Exit status 2, a message, and no job.
 jobs_before=$(job_count)
 expect_refused() {  # MESSAGE PDEHOST-ARGUMENT...
   local message=$1 status=0 stdout="$work/log/pdehost.out" stderr="$work/log/pdehost.err"
@@ -204,13 +225,19 @@ expect_refused() {  # MESSAGE PDEHOST-ARGUMENT...
     return 1
   fi
 }
-missing_queue="queue \"nosuch\" does not exist on the CUPS server at $server"
+missing_queue="queue \"nosuch\" does not exist on the CUPS server at $server; its queues: plain, q"
 expect_refused "pdehost: $missing_queue" --printer nosuch
-expect_refused "private-job.session:11: submit \"hello.txt\": $missing_queue" \
-  --printer nosuch --ppd "$ppd"
+expect_refused "pdehost: $missing_queue" --printer nosuch --ppd "$ppd"
 expect_refused "pdehost: cannot read \"missing.txt\": No such file or directory" \
   --printer q --print missing.txt
 CUPS_SERVER=127.0.0.1:1 expect_refused "pdehost: the CUPS server at 127.0.0.1:1 does not answer" \
   --printer q
+expect_refused "pdehost: PrintMode=Weird: not one of the printer's choices (Normal, Proof, Private,\
+ Hold); it prints with its default, Normal" --printer q --print hello.txt --strict -o PrintMode=Weird
+status=0
+"$pdehost" --printer q --print hello.txt --script pasted-din.session --strict \
+  >"$work/log/strict.out" 2>"$work/log/strict.err" || status=$?
+grep -qF "pdehost: DINDigit3=é: not one of the printer's choices" "$work/log/strict.err" &&
+  [ "$status" -eq 2 ] || { echo "--strict let a pasted DIN through:" >&2; cat "$work/log/strict.err" >&2; exit 1; }
 [ "$(job_count)" -eq "$jobs_before" ] || { echo "a refused submission left a job" >&2; exit 1; }
 echo "pdehost printed through the private server, and refused what it should"

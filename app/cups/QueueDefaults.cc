@@ -1,5 +1,5 @@
-// QueueDefaults.cc: a queue's saved defaults and the server's queue names, through libcups's
-// destination API.
+// QueueDefaults.cc: a queue's saved defaults, through libcups's destination API, and whether the
+// server has a queue.
 #include <cups/cups.h>
 
 #include "QueueName.h"
@@ -31,10 +31,19 @@ bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string
   return true;
 }
 
-std::vector<std::string> QueueNames() {
+bool CheckQueueExists(const std::string& queue, std::string* error) {
+  if (!internal::IsValidQueueName(queue)) {
+    *error = "\"" + queue + "\" is not a valid CUPS queue name";
+    return false;
+  }
   const internal::ServerConnection connection;
-  if (connection.get() == nullptr) return {};
-  return connection.QueueNames();
+  if (connection.get() == nullptr) {
+    *error = connection.failure();
+    return false;
+  }
+  if (connection.HasQueue(queue)) return true;
+  *error = internal::MissingQueueMessage(connection, queue);
+  return false;
 }
 
 }  // namespace pde::cups

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "PrintDialog.h"
+#include "pde/cups/CupsOptions.h"
 
 namespace {
 
@@ -17,7 +18,8 @@ constexpr int kExitBadInput = 2;
 
 constexpr char kUsage[] =
     "usage: pdeprint [--printer QUEUE] FILE\n"
-    "Opens the print dialog for FILE; --printer selects a CUPS queue first.\n"
+    "Opens the print dialog for FILE; --printer selects a CUPS queue first (one the server\n"
+    "has, else exit status 2).\n"
     "Exit status: 0 printed, 1 cancelled or not printed, 2 bad command line or file.\n";
 
 }  // namespace
@@ -48,6 +50,11 @@ int main(int argc, char** argv) {
   }
   if (access(file.c_str(), R_OK) != 0 || g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
     std::cerr << "pdeprint: " << file << ": not a readable file\n";
+    return kExitBadInput;
+  }
+  std::string error;
+  if (!printer.empty() && !pde::cups::CheckQueueExists(printer, &error)) {
+    std::cerr << "pdeprint: " << error << "\n";
     return kExitBadInput;
   }
   if (!gtk_init_check(&argc, &argv)) {

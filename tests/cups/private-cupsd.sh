@@ -4,17 +4,19 @@
 # it, and checks the printer's data. It never uses a system-wide CUPS server or configuration,
 # and stops its cupsd by process ID on every way out.
 #
-# Usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST [PDEHOST]
+# Usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST
+#                         [PDEHOST [PDEPRINT]]
 # SESSION_DIR holds hello.txt and the pdehost sessions; without PDEHOST only the library is tested.
 set -euo pipefail
 
 usage="usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST"
-usage+=" [PDEHOST]"
+usage+=" [PDEHOST [PDEPRINT]]"
 samples=${1:?$usage}
 sessions=${2:?$usage}
 check=${3:?$usage}
 live_test=${4:?$usage}
 pdehost=${5:-}
+pdeprint=${6:-}
 
 export PATH="$PATH:/usr/sbin:/sbin"
 for tool in cupsd lpadmin lpstat; do
@@ -239,5 +241,14 @@ status=0
   >"$work/log/strict.out" 2>"$work/log/strict.err" || status=$?
 grep -qF "pdehost: DINDigit3=é: not one of the printer's choices" "$work/log/strict.err" &&
   [ "$status" -eq 2 ] || { echo "--strict let a pasted DIN through:" >&2; cat "$work/log/strict.err" >&2; exit 1; }
+if [ -n "$pdeprint" ]; then
+  status=0
+  "$pdeprint" --printer nosuch hello.txt >"$work/log/pdeprint.out" 2>&1 || status=$?
+  if [ "$status" -ne 2 ] || [ "$(cat "$work/log/pdeprint.out")" != "pdeprint: $missing_queue" ]; then
+    echo "pdeprint --printer nosuch exited $status, expected 2 and the queues; it wrote:" >&2
+    cat "$work/log/pdeprint.out" >&2
+    exit 1
+  fi
+fi
 [ "$(job_count)" -eq "$jobs_before" ] || { echo "a refused submission left a job" >&2; exit 1; }
 echo "pdehost printed through the private server, and refused what it should"

@@ -26,8 +26,10 @@ OptionList ParseOptions(const std::string& text);
 // answer.
 bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string* error);
 
-// The names of the server's queues, sorted; empty when it has none or does not answer.
-std::vector<std::string> QueueNames();
+// Whether the server has the printer or class `queue`. Returns false with *error set when the
+// queue name is not valid, the server does not answer, or it has no such queue (the message then
+// lists the queues it has).
+bool CheckQueueExists(const std::string& queue, std::string* error);
 
 // One option of a PPD: its keyword, its default choice and every choice it offers.
 struct PpdOption {

@@ -1,9 +1,37 @@
 // HostWindow.cc: pdehost's window: the pane in GTK widgets, the summary below, the two buttons.
 #include "HostWindow.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "pde/ToolkitHost.h"
+
 namespace pde::gtk {
+
+namespace {
+
+// The most rows the pane's summary can have: one per pop-up or field.
+int MostSummaryRows(WindowRef window) {
+  const std::vector<ControlSnapshot> controls = SnapshotWindow(window);
+  return static_cast<int>(std::count_if(controls.begin(), controls.end(), [](const auto& control) {
+    return control.kind == ControlKind::kPopupButton || control.kind == ControlKind::kEditText;
+  }));
+}
+
+// Keeps room in label for rows lines of text, so that the window keeps its size while the rows
+// come and go.
+void ReserveRows(GtkWidget* label, int rows) {
+  std::string lines = "X";
+  for (int i = 1; i < rows; ++i) lines += "\nX";
+  gtk_label_set_text(GTK_LABEL(label), lines.c_str());
+  int height = 0;
+  gtk_widget_get_preferred_height(label, nullptr, &height);
+  gtk_widget_set_size_request(label, -1, height);
+  gtk_label_set_yalign(GTK_LABEL(label), 0.0F);
+  gtk_label_set_text(GTK_LABEL(label), "");
+}
+
+}  // namespace
 
 HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outcome)> done)
     : session_(session), done_(std::move(done)) {
@@ -28,6 +56,7 @@ HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outco
   gtk_label_set_xalign(GTK_LABEL(summary_), 0.0F);
   gtk_label_set_selectable(GTK_LABEL(summary_), TRUE);
   gtk_box_pack_start(GTK_BOX(column), summary_, FALSE, FALSE, 0);
+  if (view_) ReserveRows(summary_, MostSummaryRows(session_->window()));
 
   GtkWidget* buttons = gtk_button_box_new(GTK_ORIENTATION_HORIZONTAL);
   gtk_button_box_set_layout(GTK_BUTTON_BOX(buttons), GTK_BUTTONBOX_END);
@@ -43,6 +72,7 @@ HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outco
   g_signal_connect(printButton_, "clicked", G_CALLBACK(OnPrint), this);
   g_signal_connect(cancelButton_, "clicked", G_CALLBACK(OnCancel), this);
   g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKeyPress), this);
   if (view_) view_->SetRefreshListener([this] { ShowSummary(); });
   ShowSummary();
   gtk_widget_show_all(window_);
@@ -77,6 +107,22 @@ void HostWindow::OnPrint(GtkButton*, gpointer self) {
 
 void HostWindow::OnCancel(GtkButton*, gpointer self) {
   static_cast<HostWindow*>(self)->Finish(Outcome::kCancelled);
+}
+
+gboolean HostWindow::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto* host = static_cast<HostWindow*>(self);
+  switch (event->keyval) {
+    case GDK_KEY_Escape:
+      host->Finish(Outcome::kCancelled);
+      return TRUE;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter:
+      gtk_button_clicked(GTK_BUTTON(host->printButton_));
+      return TRUE;
+    default:
+      return FALSE;
+  }
 }
 
 gboolean HostWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {

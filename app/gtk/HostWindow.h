@@ -20,7 +20,8 @@ class HostWindow {
   // window. With the pane shown, the window holds its widgets and a summary refreshed after every
   // action and run-loop pass; without it, a line saying there is no pane. done is called once:
   // with kPrinted after Print has synchronised the ticket, or with kCancelled for Cancel or when
-  // the window is closed. It may destroy the window.
+  // the window is closed or Escape pressed; Return prints. It may destroy the window. The summary
+  // keeps room for as many rows as the pane has pop-ups and fields, so the window keeps its size.
   HostWindow(pdehost::DialogSession* session, std::function<void(Outcome)> done);
   ~HostWindow();
   HostWindow(const HostWindow&) = delete;
@@ -40,6 +41,7 @@ class HostWindow {
   static void OnPrint(GtkButton* button, gpointer self);
   static void OnCancel(GtkButton* button, gpointer self);
   static gboolean OnDelete(GtkWidget* window, GdkEvent* event, gpointer self);
+  static gboolean OnKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self);
 
   void ShowSummary();
   void Finish(Outcome outcome);

@@ -66,6 +66,42 @@ TEST_F(HostWindowTest, TheSummaryFollowsThePaneAndPrintSyncsTheTicket) {
   EXPECT_EQ(options["DINDigit5"], "9");
 }
 
+// The window's size stays while the DIN and department-code rows come and go; Escape cancels.
+TEST_F(HostWindowTest, KeepsItsSizeWhileRowsComeAndGoAndEscapeCancels) {
+  PDE_REQUIRE_DISPLAY();
+  Open(pdehost::DefaultPpdPath());
+  int width = 0;
+  int height = 0;
+  gtk_window_get_size(GTK_WINDOW(window_->window()), &width, &height);
+  gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);  // Private: the DIN row comes
+  gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(7)), 1);  // the department code's row too
+  DrainEvents();
+  ASSERT_EQ(window_->SummaryText(),
+            "Print Mode: Private\nDIN: 58203\nBlank Pages: Off\nDistinguish Thin Lines: Off\n"
+            "Department Code: 58203");
+  int grownWidth = 0;
+  int grownHeight = 0;
+  gtk_window_get_size(GTK_WINDOW(window_->window()), &grownWidth, &grownHeight);
+  EXPECT_EQ(std::pair(grownWidth, grownHeight), std::pair(width, height));
+
+  pde::test::PressKey(Widget(5), GDK_KEY_Escape);
+  ASSERT_TRUE(outcome_.has_value());
+  EXPECT_EQ(*outcome_, Outcome::kCancelled);
+}
+
+// Return in a field prints, as in any dialog.
+TEST_F(HostWindowTest, ReturnPrints) {
+  PDE_REQUIRE_DISPLAY();
+  Open(pdehost::DefaultPpdPath());
+  gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);
+  DrainEvents();
+  gtk_widget_grab_focus(Widget(6));
+  DrainEvents();
+  pde::test::PressKey(Widget(6), GDK_KEY_Return);
+  ASSERT_TRUE(outcome_.has_value());
+  EXPECT_EQ(*outcome_, Outcome::kPrinted);
+}
+
 TEST_F(HostWindowTest, ClosingTheWindowCancelsOnce) {
   PDE_REQUIRE_DISPLAY();
   Open(pdehost::DefaultPpdPath());

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iostream>
 #include <string_view>
+#include <utility>
 
 namespace pdehost {
 
@@ -44,11 +45,14 @@ void CheckCode(const OptionMap& options, std::string_view prefix, std::string_vi
 
 }  // namespace
 
+OptionCheck::OptionCheck(std::vector<pde::cups::PpdOption> ppdOptions, bool strict)
+    : ppdOptions_(std::move(ppdOptions)), strict_(strict) {
+  for (size_t i = 0; i < ppdOptions_.size(); ++i) byKeyword_.emplace(ppdOptions_[i].keyword, i);
+}
+
 const pde::cups::PpdOption* OptionCheck::Find(const std::string& keyword) const {
-  for (const pde::cups::PpdOption& option : ppdOptions_) {
-    if (option.keyword == keyword) return &option;
-  }
-  return nullptr;
+  const auto found = byKeyword_.find(keyword);
+  return found == byKeyword_.end() ? nullptr : &ppdOptions_[found->second];
 }
 
 std::vector<std::string> OptionCheck::Findings(const OptionMap& options) const {

@@ -4,7 +4,7 @@
 
 #include <set>
 #include <string>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "Emitters.h"
@@ -15,8 +15,7 @@ namespace pdehost {
 class OptionCheck {
  public:
   // Checks against the options and choices of ppdOptions; strict makes every finding an error.
-  OptionCheck(std::vector<pde::cups::PpdOption> ppdOptions, bool strict)
-      : ppdOptions_(std::move(ppdOptions)), strict_(strict) {}
+  OptionCheck(std::vector<pde::cups::PpdOption> ppdOptions, bool strict);
 
   // Looks at every option: a keyword the PPD does not have (other than CUPS's own job options
   // such as copies or media), or a value that is not one of its choices, and a DIN or department
@@ -33,6 +32,7 @@ class OptionCheck {
   std::vector<std::string> Findings(const OptionMap& options) const;
 
   std::vector<pde::cups::PpdOption> ppdOptions_;
+  std::unordered_map<std::string, size_t> byKeyword_;  // index into ppdOptions_
   bool strict_;
   std::set<std::string> reported_;
 };

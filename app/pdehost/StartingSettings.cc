@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include <iostream>
+#include <unordered_map>
 
 namespace pdehost {
 
@@ -12,22 +13,22 @@ namespace {
 
 bool IsDinDigit(const std::string& keyword) { return keyword.starts_with("DINDigit"); }
 
-const pde::cups::PpdOption* FindPpdOption(const std::vector<pde::cups::PpdOption>& ppdOptions,
-                                          const std::string& keyword) {
-  for (const pde::cups::PpdOption& option : ppdOptions) {
-    if (option.keyword == keyword) return &option;
-  }
-  return nullptr;
+// The PPD's options by keyword.
+using PpdOptionIndex = std::unordered_map<std::string, const pde::cups::PpdOption*>;
+
+PpdOptionIndex IndexByKeyword(const std::vector<pde::cups::PpdOption>& ppdOptions) {
+  PpdOptionIndex index;
+  for (const pde::cups::PpdOption& option : ppdOptions) index.emplace(option.keyword, &option);
+  return index;
 }
 
 // Spells each value that names one of its option's choices regardless of case as the PPD does,
 // since CUPS takes it for that choice (the server hands "true" for a default set as True).
-void SpellChoicesAsThePpd(const std::vector<pde::cups::PpdOption>& ppdOptions,
-                          SettingList* settings) {
+void SpellChoicesAsThePpd(const PpdOptionIndex& ppdOptions, SettingList* settings) {
   for (auto& [keyword, value] : *settings) {
-    const pde::cups::PpdOption* option = FindPpdOption(ppdOptions, keyword);
-    if (option == nullptr) continue;
-    for (const std::string& choice : option->choices) {
+    const auto option = ppdOptions.find(keyword);
+    if (option == ppdOptions.end()) continue;
+    for (const std::string& choice : option->second->choices) {
       if (strcasecmp(choice.c_str(), value.c_str()) == 0) value = choice;
     }
   }
@@ -35,7 +36,7 @@ void SpellChoicesAsThePpd(const std::vector<pde::cups::PpdOption>& ppdOptions,
 
 // The PPD's defaults and the queue's saved defaults, DIN digits left out.
 bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::PpdOption>& ppdOptions,
-                      SettingList* settings, std::string* error) {
+                      const PpdOptionIndex& index, SettingList* settings, std::string* error) {
   for (const pde::cups::PpdOption& option : ppdOptions) {
     if (!IsDinDigit(option.keyword) && !option.defaultChoice.empty()) {
       settings->emplace_back(option.keyword, option.defaultChoice);
@@ -45,7 +46,7 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
   if (!pde::cups::GetQueueDefaults(queue, &saved, error)) return false;
   std::string ignored;
   for (const auto& [keyword, value] : saved) {
-    if (FindPpdOption(ppdOptions, keyword) == nullptr) continue;
+    if (index.count(keyword) == 0) continue;
     if (IsDinDigit(keyword)) {
       ignored += (ignored.empty() ? "" : ", ") + keyword;
     } else {
@@ -65,8 +66,9 @@ bool GatherStartingSettings(const HostOptions& options,
                             const std::vector<pde::cups::PpdOption>& ppdOptions,
                             SettingList* settings, std::string* error) {
   settings->clear();
+  const PpdOptionIndex index = IndexByKeyword(ppdOptions);
   if (!options.printerQueue.empty() &&
-      !AddQueueDefaults(options.printerQueue, ppdOptions, settings, error)) {
+      !AddQueueDefaults(options.printerQueue, ppdOptions, index, settings, error)) {
     return false;
   }
   SettingList more;
@@ -77,7 +79,7 @@ bool GatherStartingSettings(const HostOptions& options,
   settings->insert(settings->end(), more.begin(), more.end());
   if (!ParseOptionList(options.optionList, &more, error)) return false;
   settings->insert(settings->end(), more.begin(), more.end());
-  SpellChoicesAsThePpd(ppdOptions, settings);
+  SpellChoicesAsThePpd(index, settings);
   return true;
 }
 

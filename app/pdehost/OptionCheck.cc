@@ -70,8 +70,9 @@ std::vector<std::string> OptionCheck::Findings(const OptionMap& options) const {
       continue;
     }
     // CUPS takes a choice regardless of letter case.
-    const auto sameChoice = [&value](const std::string& choice) {
-      return strcasecmp(choice.c_str(), value.c_str()) == 0;
+    const std::string& given = value;
+    const auto sameChoice = [&given](const std::string& choice) {
+      return strcasecmp(choice.c_str(), given.c_str()) == 0;
     };
     if (std::any_of(option->choices.begin(), option->choices.end(), sameChoice)) continue;
     findings.push_back(keyword + "=" + value + ": not one of the printer's choices (" +

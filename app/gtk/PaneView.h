@@ -22,9 +22,15 @@ namespace pde::gtk {
 
 class PaneView {
  public:
-  // Builds the widgets of every control of window, placed by the controls' bounds: a user pane
-  // becomes a GtkFixed, a pop-up button a GtkComboBoxText, an edit field a GtkEntry, a static
-  // text a GtkLabel and a group box a GtkFrame. window is borrowed and must outlive the view.
+  // Builds the widgets of every control of window: a user pane becomes a GtkGrid, a pop-up
+  // button a GtkComboBoxText, an edit field a GtkEntry, a static text a GtkLabel and a group box
+  // a GtkFrame. The controls' bounds give their rows and columns (PlaceInGrid) and their least
+  // sizes; GTK's natural sizes decide the rest, and labels and controls share a row's baseline.
+  // A static text is the mnemonic label of the first control after it in its row: it names
+  // that control for assistive technologies, Alt with its mnemonic (the one the label marks, or
+  // one chosen for it, unique in the pane: MarkMnemonics) focuses the control, and it is shown
+  // insensitive while the control is disabled. A printable key that the model's key filters
+  // consume rings the error bell on its entry. window is borrowed and must outlive the view.
   // Returns null for a null window or one without controls.
   static std::unique_ptr<PaneView> Create(WindowRef window);
 

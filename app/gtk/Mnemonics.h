@@ -1,0 +1,18 @@
+// Mnemonics.h: the mnemonic letters of a pane's labels, unique within the pane.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pde::gtk {
+
+// Returns the labels of one pane in GTK's mnemonic notation, in the same order. A label that
+// marks its mnemonic ("_x", as a translator writes it) keeps it; "__" is an underscore and marks
+// nothing. Every other label gets an underscore before the first character that no other label
+// of the pane has taken, case aside: the first letter or digit of a word if one is free, else
+// any letter or digit, ASCII ones before others, never a wide (CJK) character; a label with none
+// free gets no mnemonic (a translation into such a script marks its own, as "(_P)"). Labels
+// are UTF-8.
+std::vector<std::string> MarkMnemonics(const std::vector<std::string>& labels);
+
+}  // namespace pde::gtk

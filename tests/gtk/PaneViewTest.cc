@@ -191,8 +191,13 @@ TEST_F(PaneViewTest, TheTypicalUseThroughGtkEvents) {
                 options["DCDigit5"],
             "00417");
 
+  // pane.png in English, pane-<language>.png in the language LANGUAGE names.
   if (const char* directory = std::getenv("PDE_SCREENSHOT_DIR")) {
-    EXPECT_TRUE(pde::test::SaveWidgetPng(window_, std::string(directory) + "/pane.png"));
+    const char* language = std::getenv("LANGUAGE");
+    const std::string name = language == nullptr || *language == '\0' || std::string(language) == "en"
+                                 ? "pane.png"
+                                 : "pane-" + std::string(language) + ".png";
+    EXPECT_TRUE(pde::test::SaveWidgetPng(window_, std::string(directory) + "/" + name));
   }
 }
 

@@ -32,8 +32,9 @@ HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outco
   GtkWidget* buttons = gtk_button_box_new(GTK_ORIENTATION_HORIZONTAL);
   gtk_button_box_set_layout(GTK_BUTTON_BOX(buttons), GTK_BUTTONBOX_END);
   gtk_box_set_spacing(GTK_BOX(buttons), 6);
-  cancelButton_ = gtk_button_new_with_mnemonic("_Cancel");
-  printButton_ = gtk_button_new_with_mnemonic("_Print");
+  // The buttons speak the pane's language in GTK's own words, from GTK's translations.
+  cancelButton_ = gtk_button_new_with_mnemonic(g_dgettext("gtk30", "_Cancel"));
+  printButton_ = gtk_button_new_with_mnemonic(g_dgettext("gtk30", "_Print"));
   gtk_container_add(GTK_CONTAINER(buttons), cancelButton_);
   gtk_container_add(GTK_CONTAINER(buttons), printButton_);
   gtk_box_pack_end(GTK_BOX(column), buttons, FALSE, FALSE, 0);

@@ -33,7 +33,8 @@ std::pair<int, int> BandsWithin(const std::vector<Band>& bands, int start, int e
 
 }  // namespace
 
-std::vector<GridPlace> PlaceInGrid(const std::vector<Rect>& bounds, const std::vector<bool>& spans) {
+std::vector<GridPlace> PlaceInGrid(const std::vector<Rect>& bounds,
+                                   const std::vector<bool>& spans) {
   std::vector<size_t> order(bounds.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(),
@@ -64,8 +65,8 @@ std::vector<GridPlace> PlaceInGrid(const std::vector<Rect>& bounds, const std::v
       std::tie(places[i].row, places[i].rowSpan) = BandsWithin(rows, r.top, r.bottom);
       std::tie(places[i].column, places[i].columnSpan) = BandsWithin(columns, r.left, r.right);
     } else {
-      places[i].column = static_cast<int>(
-          std::lower_bound(lefts.begin(), lefts.end(), r.left) - lefts.begin());
+      places[i].column =
+          static_cast<int>(std::lower_bound(lefts.begin(), lefts.end(), r.left) - lefts.begin());
     }
   }
   return places;

@@ -60,7 +60,8 @@ int MiddleOf(GtkWidget* widget) {
 // Whether accessible's relation set holds a "labelled-by" relation to target.
 bool LabelledBy(AtkObject* accessible, AtkObject* target) {
   AtkRelationSet* relations = atk_object_ref_relation_set(accessible);
-  AtkRelation* relation = atk_relation_set_get_relation_by_type(relations, ATK_RELATION_LABELLED_BY);
+  AtkRelation* relation =
+      atk_relation_set_get_relation_by_type(relations, ATK_RELATION_LABELLED_BY);
   const bool found = relation != nullptr && atk_relation_get_target(relation) != nullptr &&
                      g_ptr_array_find(atk_relation_get_target(relation), target, nullptr);
   g_object_unref(relations);

@@ -17,7 +17,9 @@
 namespace {
 int bells = 0;
 }  // namespace
-extern "C" void gdk_window_beep(GdkWindow*) { ++bells; }
+extern "C" void gdk_window_beep(GdkWindow*) {
+  ++bells;
+}
 
 namespace pde::gtk {
 namespace {
@@ -194,9 +196,10 @@ TEST_F(PaneViewTest, TheTypicalUseThroughGtkEvents) {
   // pane.png in English, pane-<language>.png in the language LANGUAGE names.
   if (const char* directory = std::getenv("PDE_SCREENSHOT_DIR")) {
     const char* language = std::getenv("LANGUAGE");
-    const std::string name = language == nullptr || *language == '\0' || std::string(language) == "en"
-                                 ? "pane.png"
-                                 : "pane-" + std::string(language) + ".png";
+    const std::string name =
+        language == nullptr || *language == '\0' || std::string(language) == "en"
+            ? "pane.png"
+            : "pane-" + std::string(language) + ".png";
     EXPECT_TRUE(pde::test::SaveWidgetPng(window_, std::string(directory) + "/" + name));
   }
 }

@@ -15,10 +15,10 @@ namespace {
 
 struct Language {
   const char* code;
-  const char* title;    // the pane's title
-  const char* private_;  // print mode item 3
-  const char* on;       // switch item 2
-  const char* summary;  // the summary after choosing Private and switching both on
+  const char* title;        // the pane's title
+  const char* privateItem;  // print mode item 3
+  const char* on;           // switch item 2
+  const char* summary;      // the summary after choosing Private and switching both on
 };
 
 constexpr Language kLanguages[] = {
@@ -66,12 +66,12 @@ TEST(Languages, ShowTheirTextsAndPrintTheSameValuesByNumberOrShownText) {
     setenv("LANGUAGE", language.code, 1);
     setenv("LC_ALL", "C", 1);
     std::string title;
-    EXPECT_EQ(RunSession("choose PrintMode 3\nchoose Department 2\nchoose BlankPages 2\nprint\n",
-                         &title),
-              kPrinted);
+    EXPECT_EQ(
+        RunSession("choose PrintMode 3\nchoose Department 2\nchoose BlankPages 2\nprint\n", &title),
+        kPrinted);
     EXPECT_EQ(title, language.title);
     const std::string on = std::string("\"") + language.on + "\"";
-    EXPECT_EQ(RunSession(std::string("choose PrintMode \"") + language.private_ + "\"\n" +
+    EXPECT_EQ(RunSession(std::string("choose PrintMode \"") + language.privateItem + "\"\n" +
                              "choose Department " + on + "\nchoose BlankPages " + on +
                              "\nsummary\nprint\n",
                          &title),

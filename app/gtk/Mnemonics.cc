@@ -48,11 +48,14 @@ std::optional<size_t> TakeFreeCharacter(const std::string& label, std::set<gunic
 
 }  // namespace
 
-std::vector<std::string> MarkMnemonics(const std::vector<std::string>& labels) {
+std::vector<std::string> MarkMnemonics(const std::vector<std::string>& labels,
+                                       const std::vector<std::string>& hostLabels) {
   std::set<gunichar> taken;
-  for (const std::string& label : labels) {
-    if (g_utf8_validate(label.c_str(), static_cast<gssize>(label.size()), nullptr)) {
-      if (std::optional<gunichar> marked = MarkedMnemonic(label)) taken.insert(*marked);
+  for (const auto* list : {&hostLabels, &labels}) {
+    for (const std::string& label : *list) {
+      if (g_utf8_validate(label.c_str(), static_cast<gssize>(label.size()), nullptr)) {
+        if (std::optional<gunichar> marked = MarkedMnemonic(label)) taken.insert(*marked);
+      }
     }
   }
   std::vector<std::string> marked;

@@ -13,6 +13,9 @@ namespace pde::gtk {
 // any letter or digit, ASCII ones before others, never a wide (CJK) character; a label with none
 // free gets no mnemonic (a translation into such a script marks its own, as "(_P)"). Labels
 // are UTF-8.
-std::vector<std::string> MarkMnemonics(const std::vector<std::string>& labels);
+// The mnemonics that hostLabels mark (the host's own buttons around the pane, in the same
+// notation) are taken before any label's is chosen.
+std::vector<std::string> MarkMnemonics(const std::vector<std::string>& labels,
+                                       const std::vector<std::string>& hostLabels = {});
 
 }  // namespace pde::gtk

@@ -104,10 +104,11 @@ struct PasteRequest {
 
 }  // namespace
 
-std::unique_ptr<PaneView> PaneView::Create(WindowRef window) {
+std::unique_ptr<PaneView> PaneView::Create(WindowRef window,
+                                           const std::vector<std::string>& hostLabels) {
   if (window == nullptr || SnapshotWindow(window).empty()) return nullptr;
   std::unique_ptr<PaneView> view(new PaneView(window));
-  view->Build();
+  view->Build(hostLabels);
   view->Refresh();
   return view;
 }
@@ -126,14 +127,14 @@ PaneView::~PaneView() {
   g_object_unref(root_);
 }
 
-void PaneView::Build() {
+void PaneView::Build(const std::vector<std::string>& hostLabels) {
   const std::vector<ControlSnapshot> snapshots = SnapshotWindow(window_);
   // The labels of the whole pane, with their mnemonics chosen together so that none repeats.
   std::vector<std::string> labels;
   for (const ControlSnapshot& snapshot : snapshots) {
     if (snapshot.kind == ControlKind::kStaticText) labels.push_back(snapshot.label);
   }
-  labels = MarkMnemonics(labels);
+  labels = MarkMnemonics(labels, hostLabels);
   size_t nextLabel = 0;
 
   root_ = MakeWidget(ControlSnapshot{}, {});

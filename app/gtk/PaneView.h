@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Carbon/Carbon.h"
@@ -29,10 +30,12 @@ class PaneView {
   // A static text is the mnemonic label of the first control after it in its row: it names
   // that control for assistive technologies, Alt with its mnemonic (the one the label marks, or
   // one chosen for it, unique in the pane: MarkMnemonics) focuses the control, and it is shown
-  // insensitive while the control is disabled. A printable key that the model's key filters
-  // consume rings the error bell on its entry. window is borrowed and must outlive the view.
-  // Returns null for a null window or one without controls.
-  static std::unique_ptr<PaneView> Create(WindowRef window);
+  // insensitive while the control is disabled; the mnemonics that hostLabels mark (the host's
+  // own buttons, in GTK's notation) are left to them. A printable key that the model's key
+  // filters consume rings the error bell on its entry. window is borrowed and must outlive the
+  // view. Returns null for a null window or one without controls.
+  static std::unique_ptr<PaneView> Create(WindowRef window,
+                                          const std::vector<std::string>& hostLabels = {});
 
   // Stops the run-loop pump and destroys the widgets (removing the root from its container).
   ~PaneView();
@@ -57,7 +60,7 @@ class PaneView {
   struct Binding;
 
   explicit PaneView(WindowRef window);
-  void Build();
+  void Build(const std::vector<std::string>& hostLabels);
   void AfterAction();
   void ForwardSelection(Binding* binding);
   void RefreshControl(Binding* binding, const ControlSnapshot& snapshot, bool takeFocus);

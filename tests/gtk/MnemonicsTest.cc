@@ -25,6 +25,9 @@ TEST(Mnemonics, MarkedOnesStayAndTheOthersTakeFreeCharactersWordStartsFirst) {
        {"印刷モード(_P):", "部門コード:", "P", "p_1", "_Código:", "Có_d"}},
   };
   for (const Case& c : cases) EXPECT_EQ(MarkMnemonics(c.labels), c.marked) << c.labels[0];
+  // The host's buttons keep theirs: the pane's labels choose around them.
+  EXPECT_EQ(MarkMnemonics({"Print Mode:", "Code:"}, {"_Cancel", "_Print"}),
+            (std::vector<std::string>{"Print _Mode:", "C_ode:"}));
 }
 
 }  // namespace

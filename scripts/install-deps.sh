@@ -9,6 +9,7 @@ packages=(
   cups cups-client cups-filters
   clang libclang-rt-14-dev valgrind
   libgtk-3-dev xvfb xauth dbus-x11 at-spi2-core
+  fonts-vlgothic
 )
 
 missing=()

@@ -81,6 +81,9 @@ void TypeKeys(GtkWidget* widget, std::string_view text) {
 }
 
 bool SaveWidgetPng(GtkWidget* widget, const std::string& path) {
+  // The theme fades a window's colours in as it becomes active: without animations, the picture
+  // shows the colours of the active window, not a moment of the fade from those of an inactive one.
+  g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
   WaitForActiveWindow(widget);
   WaitForPaint(widget);
   GtkAllocation area;

@@ -71,6 +71,11 @@ CFPtr<CFDictionaryRef> ParseStringsTable(std::string_view bytes, std::string_vie
 CFPtr<CFBundleRef> OpenBundle(const std::string& path);
 // The bundle directory of bundle.
 std::string BundlePath(CFBundleRef bundle);
+// The localizations in which bundle's localized resources are looked up, best first, as
+// CFBundleCopyLocalizedString looks them up: those the environment prefers (LANGUAGE, then the
+// first set of LC_ALL, LC_MESSAGES and LANG; "de_DE" also as "de"), the bundle's development
+// region, then "en". Empty for null.
+std::vector<std::string> PreferredLocalizations(CFBundleRef bundle);
 
 // Number of live instances registered for the factory (CFPlugInAddInstanceForFactory).
 long PlugInInstanceCount(CFUUIDRef factoryID);

@@ -1,0 +1,119 @@
+// GtkPrintInternals.cc: finds GTK 3's PPD option widgets and sets GTK's option values, with every
+// undocumented part looked up at run time and checked first.
+#include "GtkPrintInternals.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+namespace pde::gtk::internals {
+namespace {
+
+// The start of GTK 3's GtkPrinterOption (gtk/gtkprinteroption.h, unchanged since GTK 2.10).
+struct PrinterOptionHead {
+  GObject parent;
+  char* name;
+};
+
+using SetOptionFunction = void (*)(GObject* option, const char* value);
+using ExternalLabelFunction = GtkWidget* (*)(GtkWidget* widget);
+
+struct Internals {
+  bool checked = false;
+  std::string missing;  // why they are not available; empty when they are
+  GType optionWidgetType = 0;
+  GType optionType = 0;
+  SetOptionFunction setOption = nullptr;
+  ExternalLabelFunction externalLabel = nullptr;
+};
+
+Internals& Lookup() {
+  static Internals internals;
+  if (internals.checked) return internals;
+  internals.checked = true;
+  if (gtk_get_major_version() != 3 || gtk_get_minor_version() != 24) {
+    internals.missing = "GTK " + std::to_string(gtk_get_major_version()) + "." +
+                        std::to_string(gtk_get_minor_version()) +
+                        " is not the 3.24 series whose print dialog was checked";
+    return internals;
+  }
+  internals.setOption =
+      reinterpret_cast<SetOptionFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_set"));
+  internals.externalLabel = reinterpret_cast<ExternalLabelFunction>(
+      dlsym(RTLD_DEFAULT, "gtk_printer_option_widget_get_external_label"));
+  // Both types are registered once the print dialog's class exists.
+  g_type_class_unref(g_type_class_ref(GTK_TYPE_PRINT_UNIX_DIALOG));
+  internals.optionWidgetType = g_type_from_name("GtkPrinterOptionWidget");
+  internals.optionType = g_type_from_name("GtkPrinterOption");
+  GParamSpec* source = nullptr;
+  if (internals.optionWidgetType != 0) {
+    gpointer widgetClass = g_type_class_ref(internals.optionWidgetType);
+    source = g_object_class_find_property(G_OBJECT_CLASS(widgetClass), "source");
+    g_type_class_unref(widgetClass);
+  }
+  if (internals.setOption == nullptr || internals.externalLabel == nullptr ||
+      internals.optionType == 0 || source == nullptr ||
+      !g_type_is_a(source->value_type, internals.optionType)) {
+    internals.missing = "this GTK's print dialog lacks the option widgets it was checked with";
+  }
+  return internals;
+}
+
+// The PPD keyword of a GTK option name, empty for GTK's own options.
+std::string KeywordOf(const char* name) {
+  constexpr char kPrefix[] = "cups-";
+  if (name == nullptr || std::strncmp(name, kPrefix, sizeof kPrefix - 1) != 0) return "";
+  if (!g_utf8_validate(name, -1, nullptr)) return "";
+  return name + sizeof kPrefix - 1;
+}
+
+void Collect(GtkWidget* widget, const Internals& internals, std::vector<OptionControl>* controls) {
+  if (G_TYPE_CHECK_INSTANCE_TYPE(widget, internals.optionWidgetType)) {
+    GObject* option = nullptr;
+    g_object_get(widget, "source", &option, nullptr);
+    if (option == nullptr) return;
+    // The widget holds the option for as long as it lives; the pointer stays borrowed.
+    g_object_unref(option);
+    if (!G_TYPE_CHECK_INSTANCE_TYPE(option, internals.optionType)) return;
+    std::string keyword = KeywordOf(reinterpret_cast<PrinterOptionHead*>(option)->name);
+    if (keyword.empty()) return;
+    controls->push_back({widget, internals.externalLabel(widget), option, std::move(keyword)});
+    return;
+  }
+  if (!GTK_IS_CONTAINER(widget)) return;
+  gtk_container_forall(
+      GTK_CONTAINER(widget),
+      [](GtkWidget* child, gpointer data) {
+        auto* found = static_cast<std::vector<OptionControl>*>(data);
+        Collect(child, Lookup(), found);
+      },
+      controls);
+}
+
+}  // namespace
+
+bool Available(std::string* why) {
+  const Internals& internals = Lookup();
+  if (internals.missing.empty()) return true;
+  if (why != nullptr) *why = internals.missing;
+  return false;
+}
+
+std::vector<OptionControl> FindPpdOptionControls(GtkWidget* dialog) {
+  std::vector<OptionControl> controls;
+  if (!Available(nullptr) || dialog == nullptr) return controls;
+  Collect(dialog, Lookup(), &controls);
+  return controls;
+}
+
+void SetOptionValue(GObject* option, const std::string& value) {
+  if (!Available(nullptr) || option == nullptr) return;
+  Lookup().setOption(option, value.c_str());
+}
+
+bool IsCupsPrinter(GtkPrinter* printer) {
+  GtkPrintBackend* backend = printer != nullptr ? gtk_printer_get_backend(printer) : nullptr;
+  return backend != nullptr && g_str_equal(G_OBJECT_TYPE_NAME(backend), "GtkPrintBackendCups");
+}
+
+}  // namespace pde::gtk::internals

@@ -41,10 +41,17 @@ Internals& Lookup() {
       reinterpret_cast<SetOptionFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_set"));
   internals.externalLabel = reinterpret_cast<ExternalLabelFunction>(
       dlsym(RTLD_DEFAULT, "gtk_printer_option_widget_get_external_label"));
-  // Both types are registered once the print dialog's class exists.
-  g_type_class_unref(g_type_class_ref(GTK_TYPE_PRINT_UNIX_DIALOG));
-  internals.optionWidgetType = g_type_from_name("GtkPrinterOptionWidget");
-  internals.optionType = g_type_from_name("GtkPrinterOption");
+  // The types' exported get_type functions register them; their names are checked too.
+  using GetTypeFunction = GType (*)();
+  auto typeOf = [](const char* function, const char* name) -> GType {
+    auto getType = reinterpret_cast<GetTypeFunction>(dlsym(RTLD_DEFAULT, function));
+    if (getType == nullptr) return 0;
+    const GType type = getType();
+    return g_type_from_name(name) == type ? type : 0;
+  };
+  internals.optionWidgetType =
+      typeOf("gtk_printer_option_widget_get_type", "GtkPrinterOptionWidget");
+  internals.optionType = typeOf("gtk_printer_option_get_type", "GtkPrinterOption");
   GParamSpec* source = nullptr;
   if (internals.optionWidgetType != 0) {
     gpointer widgetClass = g_type_class_ref(internals.optionWidgetType);

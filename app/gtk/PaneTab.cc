@@ -108,15 +108,18 @@ void PaneTab::OnPrinterSelected(GObject* dialog, GParamSpec*, gpointer self) {
 void PaneTab::SelectPrinter(GtkPrinter* printer) {
   const std::string name = printer != nullptr ? gtk_printer_get_name(printer) : "";
   if (name == selected_) return;  // the same printer again, its details updated
-  // GTK has rebuilt its controls for the new printer already: the hidden ones are gone.
-  ClosePane(false);
+  // GTK has rebuilt its controls for the new printer already and chosen which of its pages to
+  // show; what it kept of the rest comes back.
+  ClosePane(true);
   selected_ = name;
   ++generation_;
+  fetching_ = false;
   if (printer == nullptr) return;
   if (!internals::IsCupsPrinter(printer)) {
     Note("\"" + name + "\" is not a CUPS queue; the dialog goes on without the pane");
     return;
   }
+  fetching_ = true;
   auto* fetch = new Fetch{{}, generation_, name, "", ""};
   g_weak_ref_init(&fetch->dialog, dialog_);
   GTask* task = g_task_new(nullptr, nullptr, OnFetched, fetch);
@@ -133,6 +136,7 @@ void PaneTab::OnFetched(GObject*, GAsyncResult*, gpointer data) {
   GObject* dialog = static_cast<GObject*>(g_weak_ref_get(&fetch->dialog));
   PaneTab* tab = dialog != nullptr ? For(GTK_WIDGET(dialog)) : nullptr;
   if (tab != nullptr && tab->generation_ == fetch->generation) {
+    tab->fetching_ = false;
     if (fetch->ppdPath.empty()) {
       Note("no pane for printer \"" + fetch->queue + "\": " + fetch->why);
     } else {
@@ -193,8 +197,7 @@ void PaneTab::OpenPane(const std::string& queue, const std::string& ppdPath) {
 
 void PaneTab::ClosePane(bool restoreGtkControls) {
   SetPrintBlocked(false);
-  if (restoreGtkControls) RestoreGtkControls();
-  hidden_.clear();
+  ForgetHiddenControls(restoreGtkControls);
   for (auto& control : gtkControls_) g_object_unref(control.option);
   gtkControls_.clear();
   if (!pane_) return;
@@ -238,13 +241,15 @@ void PaneTab::HideGtkControls() {
   }
 }
 
-void PaneTab::RestoreGtkControls() {
+void PaneTab::ForgetHiddenControls(bool show) {
   for (auto it = hidden_.rbegin(); it != hidden_.rend(); ++it) {
     GtkWidget* widget = **it;
-    if (widget == nullptr) continue;
+    if (widget == nullptr) continue;  // gone with the controls GTK rebuilt
     g_object_remove_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(it->get()));
-    gtk_widget_show(widget);
+    // GTK decides itself which notebook pages a printer has.
+    if (show && !GTK_IS_NOTEBOOK(gtk_widget_get_parent(widget))) gtk_widget_show(widget);
   }
+  hidden_.clear();
 }
 
 void PaneTab::AfterPaneRefresh() {

@@ -40,6 +40,8 @@ class PaneTab {
   GtkWidget* page() const { return page_; }
   // The pane of the selected printer; null while it has none.
   PrinterPane* pane() const { return pane_.get(); }
+  // True while the selected printer's PPD is being fetched.
+  bool fetching() const { return fetching_; }
   // True while Print waits for a DIN.
   bool printBlocked() const { return blocked_; }
 
@@ -63,7 +65,9 @@ class PaneTab {
   void OpenPane(const std::string& queue, const std::string& ppdPath);
   void ClosePane(bool restoreGtkControls);
   void HideGtkControls();
-  void RestoreGtkControls();
+  // Drops the weak pointers to what HideGtkControls hid, showing it again (but for notebook
+  // pages) when show is true.
+  void ForgetHiddenControls(bool show);
   void AfterPaneRefresh();
   void SetPrintBlocked(bool blocked);
   pdehost::SettingList StartingValues(const std::string& queue) const;
@@ -80,6 +84,7 @@ class PaneTab {
   std::vector<std::unique_ptr<GtkWidget*>> hidden_;     // weak pointers to what the tab hid
   std::string startDin_;      // the DIN digits the pane started with
   std::string lastDin_;
+  bool fetching_ = false;
   bool dinEntered_ = false;
   bool blocked_ = false;
   bool gtkWantsPrint_ = true;  // Print's sensitivity as GTK last set it

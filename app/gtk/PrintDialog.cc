@@ -86,6 +86,11 @@ GtkWidget* PrintDialog::tabPage() const {
   return tab != nullptr ? tab->page() : nullptr;
 }
 
+bool PrintDialog::fetching() const {
+  PaneTab* tab = PaneTab::For(dialog_);
+  return tab != nullptr && tab->fetching();
+}
+
 PrinterPane* PrintDialog::pane() const {
   PaneTab* tab = PaneTab::For(dialog_);
   return tab != nullptr ? tab->pane() : nullptr;

@@ -37,6 +37,8 @@ class PrintDialog {
   GtkWidget* tabPage() const;
   // The pane of the selected printer; null while the printer has none.
   PrinterPane* pane() const;
+  // True while the tab fetches the selected printer's PPD.
+  bool fetching() const;
   // The CUPS job ID of the job printed, once done reported kPrinted; 0 when it is not known.
   int jobId() const { return jobId_; }
   // The queue the job went to.

@@ -202,11 +202,13 @@ TEST_F(LiveServer, TheNextDialogStartsFromTheSavedSettingsWithTheDefaultDIN) {
 TEST_F(LiveServer, AQueueWithoutAPPDHasNoTabAndStillPrints) {
   testing::internal::CaptureStderr();
   OpenDialog(rawQueue_);
-  const bool selected = RunUntil([&] { return SelectedPrinter() == rawQueue_; });
+  const bool selected =
+      RunUntil([&] { return SelectedPrinter() == rawQueue_ && !dialog_->fetching(); });
   DrainEvents();
   const std::string messages = testing::internal::GetCapturedStderr();
   ASSERT_TRUE(selected);
   EXPECT_EQ(dialog_->pane(), nullptr);
+  ASSERT_NE(dialog_->tabPage(), nullptr);
   EXPECT_FALSE(gtk_widget_get_visible(dialog_->tabPage()));
   EXPECT_NE(messages.find("pdeprint: no pane for printer \"" + rawQueue_ + "\": queue \"" +
                           rawQueue_ + "\" has no PPD on the CUPS server at "),

@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <functional>
 
 namespace pde::gtk::internals {
 namespace {
@@ -116,6 +117,35 @@ std::vector<OptionControl> FindPpdOptionControls(GtkWidget* dialog) {
 void SetOptionValue(GObject* option, const std::string& value) {
   if (!Available(nullptr) || option == nullptr) return;
   Lookup().setOption(option, value.c_str());
+}
+
+unsigned SetPrinterListActivationBlocked(GtkWidget* dialog, bool blocked) {
+  const guint rowActivated = g_signal_lookup("row-activated", GTK_TYPE_TREE_VIEW);
+  std::vector<GtkWidget*> views;
+  std::function<void(GtkWidget*)> collect = [&](GtkWidget* widget) {
+    if (GTK_IS_TREE_VIEW(widget)) views.push_back(widget);
+    if (!GTK_IS_CONTAINER(widget)) return;
+    GList* children = nullptr;
+    gtk_container_forall(
+        GTK_CONTAINER(widget),
+        [](GtkWidget* child, gpointer list) {
+          *static_cast<GList**>(list) = g_list_prepend(*static_cast<GList**>(list), child);
+        },
+        &children);
+    for (GList* node = children; node != nullptr; node = node->next)
+      collect(GTK_WIDGET(node->data));
+    g_list_free(children);
+  };
+  collect(dialog);
+  unsigned changed = 0;
+  const auto match = static_cast<GSignalMatchType>(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
+  for (GtkWidget* view : views) {
+    changed += blocked ? g_signal_handlers_block_matched(view, match, rowActivated, 0, nullptr,
+                                                         nullptr, dialog)
+                       : g_signal_handlers_unblock_matched(view, match, rowActivated, 0, nullptr,
+                                                           nullptr, dialog);
+  }
+  return changed;
 }
 
 bool IsCupsPrinter(GtkPrinter* printer) {

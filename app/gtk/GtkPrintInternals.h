@@ -6,7 +6,8 @@
 // "GtkPrinterOption" whose first field after its GObject is the option's name ("cups-" and the PPD
 // keyword for a CUPS queue's PPD options); gtk_printer_option_set and
 // gtk_printer_option_widget_get_external_label, exported by libgtk-3 for its print backends; and
-// the CUPS backend's type name "GtkPrintBackendCups". Everything is looked up at run time: when a
+// the CUPS backend's type name "GtkPrintBackendCups"; and the dialog's printer list, a
+// GtkTreeView whose "row-activated" handler, connected with the dialog as its data, answers Print. Everything is looked up at run time: when a
 // part is missing or this is not GTK 3.24, Available says why and the callers leave GTK's dialog
 // as it is.
 #pragma once
@@ -36,6 +37,10 @@ std::vector<OptionControl> FindPpdOptionControls(GtkWidget* dialog);
 // Sets the option GTK shows (and later reads into its print settings) to value, when value is one
 // of its choices; GTK ignores any other value. Does nothing when !Available().
 void SetOptionValue(GObject* option, const std::string& value);
+
+// Blocks (blocked true) or unblocks GTK's handler that answers Print when a row of the printer
+// list is activated (a double click, Return); calls must pair. Returns the handlers changed.
+unsigned SetPrinterListActivationBlocked(GtkWidget* dialog, bool blocked);
 
 // True for a printer of GTK's CUPS print backend, whose printer names are CUPS queue names.
 bool IsCupsPrinter(GtkPrinter* printer);

@@ -292,6 +292,7 @@ void PaneTab::SetPrintBlocked(bool blocked) {
   if (blocked == blocked_) return;
   blocked_ = blocked;
   gtk_widget_set_visible(hint_, blocked);
+  internals::SetPrinterListActivationBlocked(GTK_WIDGET(dialog_), blocked);
   if (printButton_ == nullptr) return;
   settingPrint_ = true;
   gtk_widget_set_sensitive(printButton_, blocked ? FALSE : gtkWantsPrint_);
@@ -309,19 +310,22 @@ void PaneTab::OnPrintSensitive(GObject* button, GParamSpec*, gpointer self) {
   }
 }
 
-bool PaneTab::OnResponse(int response) {
-  if (response != GTK_RESPONSE_OK || !pane_) return true;
-  if (blocked_) return false;
+void PaneTab::OnResponse(int response) {
+  if (response != GTK_RESPONSE_OK || !pane_) return;
+  if (blocked_) {
+    // Only a Print the application answers itself gets here: GTK's own ways are blocked.
+    Note("Print was answered before a DIN was typed; the job carries GTK's values");
+    return;
+  }
   pdehost::OptionMap options;
   std::string why;
   if (!pane_->CollectOptions(&options, &why)) {
     Note("the pane's options are not printed: " + why);
-    return true;
+    return;
   }
   KeepJobOptions(pane_->queue(), options);
   if (Integration().printed) Integration().printed(pane_->queue(), options);
   for (auto& [keyword, value] : options) value.assign(value.size(), '\0');
-  return true;
 }
 
 }  // namespace pde::gtk

@@ -45,9 +45,9 @@ class PaneTab {
   // True while Print waits for a DIN.
   bool printBlocked() const { return blocked_; }
 
-  // The dialog's response, before the application sees it. Returns false when the response must
-  // not go on (Print while it waits for a DIN). For Print, hands the pane's options to the job.
-  bool OnResponse(int response);
+  // The dialog's response, before the application sees it. For Print, hands the pane's options
+  // to the job.
+  void OnResponse(int response);
 
  private:
   struct Fetch;

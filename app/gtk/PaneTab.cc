@@ -16,7 +16,6 @@ namespace pde::gtk {
 namespace {
 
 constexpr char kTabKey[] = "pdekit-pane-tab";
-constexpr int kPrintModeID = 5;
 constexpr int kDinID = 6;
 constexpr char kPrivate[] = "Private";
 constexpr char kDinHint[] = "Print waits for a DIN: Private mode needs one typed in this dialog.";

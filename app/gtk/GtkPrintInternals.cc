@@ -16,6 +16,7 @@ struct PrinterOptionHead {
   char* name;
 };
 
+using NewOptionFunction = GObject* (*)(const char* name, const char* displayText, int type);
 using SetOptionFunction = void (*)(GObject* option, const char* value);
 using ExternalLabelFunction = GtkWidget* (*)(GtkWidget* widget);
 
@@ -27,6 +28,20 @@ struct Internals {
   SetOptionFunction setOption = nullptr;
   ExternalLabelFunction externalLabel = nullptr;
 };
+
+// Reads the name of an option GTK made itself, to be sure where the field lies.
+bool NameLayoutHolds() {
+  auto newOption =
+      reinterpret_cast<NewOptionFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_new"));
+  if (newOption == nullptr) return false;
+  constexpr char kProbe[] = "cups-PdekitLayoutProbe";
+  GObject* option = newOption(kProbe, "Probe", 0);
+  if (option == nullptr) return false;
+  const char* name = reinterpret_cast<PrinterOptionHead*>(option)->name;
+  const bool holds = name != nullptr && std::strcmp(name, kProbe) == 0;
+  g_object_unref(option);
+  return holds;
+}
 
 Internals& Lookup() {
   static Internals internals;
@@ -59,9 +74,10 @@ Internals& Lookup() {
     source = g_object_class_find_property(G_OBJECT_CLASS(widgetClass), "source");
     g_type_class_unref(widgetClass);
   }
+  // In this order: the layout probe makes an option only once its type is known.
   if (internals.setOption == nullptr || internals.externalLabel == nullptr ||
       internals.optionType == 0 || source == nullptr ||
-      !g_type_is_a(source->value_type, internals.optionType)) {
+      !g_type_is_a(source->value_type, internals.optionType) || !NameLayoutHolds()) {
     internals.missing = "this GTK's print dialog lacks the option widgets it was checked with";
   }
   return internals;

@@ -1,15 +1,19 @@
 // GtkPrintInternals.h: the only place that reaches into GTK 3's print dialog beyond its documented
-// API: the option widgets GTK builds for a printer's PPD options, and GTK's print backend names.
+// API: the option widgets GTK builds for a printer's PPD options, its printer list, and GTK's
+// print backend names.
 //
-// What it relies on (checked against GTK 3.24): the dialog's option widgets are instances of the
-// registered type "GtkPrinterOptionWidget", each with a "source" property holding a
-// "GtkPrinterOption" whose first field after its GObject is the option's name ("cups-" and the PPD
-// keyword for a CUPS queue's PPD options); gtk_printer_option_set and
-// gtk_printer_option_widget_get_external_label, exported by libgtk-3 for its print backends; and
-// the CUPS backend's type name "GtkPrintBackendCups"; and the dialog's printer list, a
-// GtkTreeView whose "row-activated" handler, connected with the dialog as its data, answers Print. Everything is looked up at run time: when a
-// part is missing or this is not GTK 3.24, Available says why and the callers leave GTK's dialog
-// as it is.
+// What it relies on (checked against GTK 3.24.38):
+// - the dialog's option widgets are instances of the registered type "GtkPrinterOptionWidget",
+//   each with a "source" property holding a "GtkPrinterOption", whose first field after its
+//   GObject is the option's name ("cups-" and the PPD keyword for a CUPS queue's PPD options;
+//   checked on an option made with gtk_printer_option_new);
+// - gtk_printer_option_set and gtk_printer_option_widget_get_external_label, exported by libgtk-3
+//   for its print backends;
+// - the CUPS backend's type name "GtkPrintBackendCups";
+// - the printer list, a GtkTreeView whose "row-activated" handler, connected with the dialog as
+//   its data, answers Print.
+// Everything is looked up at run time: when a part is missing or this is not GTK 3.24, Available
+// says why and the callers leave GTK's dialog as it is.
 #pragma once
 
 #include <gtk/gtk.h>

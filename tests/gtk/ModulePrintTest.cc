@@ -57,9 +57,11 @@ bool RunUntil(const std::function<bool()>& done) {
   return done();
 }
 
+// The jobs of queue, or of every queue when it is empty.
 int CountJobs(const std::string& queue, int which) {
   cups_job_t* jobs = nullptr;
-  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, which);
+  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.empty() ? nullptr : queue.c_str(),
+                                 0, which);
   cupsFreeJobs(count, jobs);
   return count;
 }
@@ -361,6 +363,7 @@ TEST_F(LiveServer, ThePaneIsTheOneTruthAndThePrinterGetsExactlyItsCodes) {
 
 TEST_F(LiveServer, ADeclinedQueueGetsGtksControlsBackAndCancelPrintsNothing) {
   const int jobsBefore = CountJobs("", CUPS_WHICHJOBS_ALL);
+  ASSERT_GE(jobsBefore, 0) << cupsLastErrorString();
   ASSERT_NO_FATAL_FAILURE(StartPrinting(queue_));
   ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
   SelectInPrinterList(declined_);

@@ -5,8 +5,10 @@
 //
 // Run by tests/cups/private-cupsd.sh (queues in PDE_TEST_CUPS_QUEUE, _RAW_QUEUE, _DECLINED_QUEUE,
 // the queue's file device in PDE_TEST_CUPS_DEVICE). main gives the program a HOME of its own with
-// an lpoptions default for the queue, and a TMPDIR that must be empty again at the end.
+// an lpoptions default for the queue, and a TMPDIR that must be empty again at the end; nor may
+// the module leave any object of its panes alive.
 #include <cups/cups.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <gtk/gtkunixprint.h>
@@ -446,11 +448,23 @@ int main(int argc, char** argv) {
       },
       nullptr);
   int status = RUN_ALL_TESTS();
-  // Every PPD fetched for a dialog is gone again.
+  // Every PPD fetched for a dialog is gone again, and so is every object of the panes the module
+  // opened (its Core Foundation layer counts them).
   if (status == 0 && !std::filesystem::is_empty(tmp)) {
     std::cerr << "files left in " << tmp << "\n";
     status = 1;
   }
+  // GTK loads modules with local binding: ask the layer's library for its count directly.
+  using CountFunction = long (*)();
+  void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
+  auto count = layer != nullptr ? reinterpret_cast<CountFunction>(
+                                      dlsym(layer, "_ZN3pde15LiveObjectCountEv"))
+                                : nullptr;
+  if (status == 0 && std::getenv("CUPS_SERVER") != nullptr && (count == nullptr || count() != 0)) {
+    std::cerr << "the module's objects cannot be counted or are left alive\n";
+    status = 1;
+  }
+  if (layer != nullptr) dlclose(layer);
   std::filesystem::remove_all(home);
   return status;
 }

@@ -47,9 +47,10 @@ struct PaneTab::Fetch {
 
 const std::vector<std::string>& PaneTab::Keywords() {
   static const std::vector<std::string> keywords = {
-      "DeptCode",  "PrintMode", "BlankPage", "DistinguishThinLines", "DINDigit1",
-      "DINDigit2", "DINDigit3", "DINDigit4", "DINDigit5",            "DCDigit1",
-      "DCDigit2",  "DCDigit3",  "DCDigit4",  "DCDigit5"};
+      "DeptCode",  "PrintMode", "BlankPage", "DistinguishThinLines",
+      "DINDigit1", "DINDigit2", "DINDigit3", "DINDigit4",
+      "DINDigit5", "DCDigit1",  "DCDigit2",  "DCDigit3",
+      "DCDigit4",  "DCDigit5"};
   return keywords;
 }
 

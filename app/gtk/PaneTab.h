@@ -77,12 +77,12 @@ class PaneTab {
   GtkWidget* tabLabel_ = nullptr;
   GtkWidget* hint_ = nullptr;
   GtkWidget* printButton_ = nullptr;
-  std::string selected_;      // the printer the tab last followed
-  unsigned generation_ = 0;   // counts printer changes; a fetch for an older one is dropped
+  std::string selected_;     // the printer the tab last followed
+  unsigned generation_ = 0;  // counts printer changes; a fetch for an older one is dropped
   std::unique_ptr<PrinterPane> pane_;
   std::vector<internals::OptionControl> gtkControls_;  // options referenced while the pane is open
-  std::vector<std::unique_ptr<GtkWidget*>> hidden_;     // weak pointers to what the tab hid
-  std::string startDin_;      // the DIN digits the pane started with
+  std::vector<std::unique_ptr<GtkWidget*>> hidden_;    // weak pointers to what the tab hid
+  std::string startDin_;                               // the DIN digits the pane started with
   std::string lastDin_;
   bool fetching_ = false;
   bool dinEntered_ = false;

@@ -54,7 +54,8 @@ gboolean OnShow(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
 gboolean OnResponse(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
   GObject* instance = static_cast<GObject*>(g_value_get_object(&values[0]));
   if (!GTK_IS_PRINT_UNIX_DIALOG(instance)) return TRUE;
-  if (PaneTab* tab = PaneTab::For(GTK_WIDGET(instance))) tab->OnResponse(g_value_get_int(&values[1]));
+  if (PaneTab* tab = PaneTab::For(GTK_WIDGET(instance)))
+    tab->OnResponse(g_value_get_int(&values[1]));
   return TRUE;
 }
 

@@ -19,8 +19,7 @@ std::string PrinterPane::FetchPpd(const std::string& queue, std::string* why) {
   return pde::cups::FetchQueuePPD(queue, why);
 }
 
-std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue,
-                                               const std::string& ppdPath,
+std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const std::string& ppdPath,
                                                const pdehost::SettingList& preset,
                                                std::string* why) {
   std::unique_ptr<PrinterPane> pane(new PrinterPane);

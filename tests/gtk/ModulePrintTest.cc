@@ -62,8 +62,8 @@ bool RunUntil(const std::function<bool()>& done) {
 // The jobs of queue, or of every queue when it is empty.
 int CountJobs(const std::string& queue, int which) {
   cups_job_t* jobs = nullptr;
-  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.empty() ? nullptr : queue.c_str(),
-                                 0, which);
+  const int count =
+      cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.empty() ? nullptr : queue.c_str(), 0, which);
   cupsFreeJobs(count, jobs);
   return count;
 }
@@ -114,7 +114,8 @@ class LiveServer : public ::testing::Test {
       for (const std::string& line : debugLog) std::cerr << "pdekit: " << line << "\n";
     }
     if (operation_ != nullptr) {
-      if (GtkWidget* dialog = Dialog()) gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+      if (GtkWidget* dialog = Dialog())
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
       RunUntil([&] { return result_.has_value(); });
       g_object_unref(operation_);
     }
@@ -130,7 +131,8 @@ class LiveServer : public ::testing::Test {
     gtk_print_operation_set_allow_async(operation_, TRUE);
     GtkPrintSettings* initial = gtk_print_settings_new();
     gtk_print_settings_set_printer(initial, printer.c_str());
-    for (const auto& [key, value] : settings) gtk_print_settings_set(initial, key.c_str(), value.c_str());
+    for (const auto& [key, value] : settings)
+      gtk_print_settings_set(initial, key.c_str(), value.c_str());
     gtk_print_operation_set_print_settings(operation_, initial);
     g_object_unref(initial);
     g_signal_connect(operation_, "draw-page",
@@ -140,10 +142,12 @@ class LiveServer : public ::testing::Test {
                        cairo_show_text(cr, "Hello");
                      }),
                      nullptr);
-    g_signal_connect(operation_, "done",
-                     G_CALLBACK(+[](GtkPrintOperation*, GtkPrintOperationResult result,
-                                    gpointer self) { static_cast<LiveServer*>(self)->result_ = result; }),
-                     this);
+    g_signal_connect(
+        operation_, "done",
+        G_CALLBACK(+[](GtkPrintOperation*, GtkPrintOperationResult result, gpointer self) {
+          static_cast<LiveServer*>(self)->result_ = result;
+        }),
+        this);
     GError* error = nullptr;
     gtk_print_operation_run(operation_, GTK_PRINT_OPERATION_ACTION_PRINT_DIALOG, nullptr, &error);
     ASSERT_EQ(error, nullptr) << error->message;
@@ -163,7 +167,8 @@ class LiveServer : public ::testing::Test {
   }
 
   std::string SelectedPrinter() const {
-    GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(Dialog()));
+    GtkPrinter* printer =
+        gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(Dialog()));
     return printer != nullptr ? gtk_printer_get_name(printer) : "";
   }
 
@@ -271,7 +276,8 @@ class LiveServer : public ::testing::Test {
                                            &iter))
         continue;
       GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
-      gtk_tree_view_row_activated(GTK_TREE_VIEW(view), path, gtk_tree_view_get_column(GTK_TREE_VIEW(view), 0));
+      gtk_tree_view_row_activated(GTK_TREE_VIEW(view), path,
+                                  gtk_tree_view_get_column(GTK_TREE_VIEW(view), 0));
       gtk_tree_path_free(path);
     }
   }
@@ -321,7 +327,8 @@ TEST_F(LiveServer, ThePaneIsTheOneTruthAndThePrinterGetsExactlyItsCodes) {
   bool hintShown = false;
   for (GtkWidget* label : WidgetsOf(Tab(), GTK_TYPE_LABEL)) {
     if (gtk_widget_is_visible(label) && std::strstr(gtk_label_get_text(GTK_LABEL(label)), "DIN"))
-      hintShown = hintShown || std::strstr(gtk_label_get_text(GTK_LABEL(label)), "Print") != nullptr;
+      hintShown =
+          hintShown || std::strstr(gtk_label_get_text(GTK_LABEL(label)), "Print") != nullptr;
   }
   EXPECT_TRUE(hintShown) << "no line in the tab says why Print waits";
   // Nor does a double click in the printer list print.
@@ -369,7 +376,8 @@ TEST_F(LiveServer, ADeclinedQueueGetsGtksControlsBackAndCancelPrintsNothing) {
   ASSERT_NO_FATAL_FAILURE(StartPrinting(queue_));
   ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
   SelectInPrinterList(declined_);
-  ASSERT_TRUE(RunUntil([&] { return SelectedPrinter() == declined_ && Logged("the pane declined the printer"); }));
+  ASSERT_TRUE(RunUntil(
+      [&] { return SelectedPrinter() == declined_ && Logged("the pane declined the printer"); }));
   DrainEvents();
   EXPECT_EQ(Tab(), nullptr);
   EXPECT_FALSE(GtkLabelsForPaneOptions().empty()) << "GTK's own controls are not back";
@@ -457,9 +465,9 @@ int main(int argc, char** argv) {
   // GTK loads modules with local binding: ask the layer's library for its count directly.
   using CountFunction = long (*)();
   void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
-  auto count = layer != nullptr ? reinterpret_cast<CountFunction>(
-                                      dlsym(layer, "_ZN3pde15LiveObjectCountEv"))
-                                : nullptr;
+  auto count = layer != nullptr
+                   ? reinterpret_cast<CountFunction>(dlsym(layer, "_ZN3pde15LiveObjectCountEv"))
+                   : nullptr;
   if (status == 0 && std::getenv("CUPS_SERVER") != nullptr && (count == nullptr || count() != 0)) {
     std::cerr << "the module's objects cannot be counted or are left alive\n";
     status = 1;

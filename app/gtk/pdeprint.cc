@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "PrintDialog.h"
+#include "PrintIntegration.h"
 
 namespace {
 
@@ -17,7 +18,8 @@ constexpr int kExitBadInput = 2;
 
 constexpr char kUsage[] =
     "usage: pdeprint [--printer QUEUE] FILE\n"
-    "Opens the print dialog for FILE; --printer selects a CUPS queue first.\n"
+    "Opens the print dialog for FILE; --printer selects a CUPS queue first. Once printed, writes\n"
+    "\"submitted job ID to QUEUE\".\n"
     "Exit status: 0 printed, 1 cancelled or not printed, 2 bad command line or file.\n";
 
 }  // namespace
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
     return kExitBadInput;
   }
 
+  // The pane's diagnostic line (the printer's model name) goes to GLib's debug log.
+  pde::gtk::RouteConsoleToDebugLog();
   int status = kExitNotPrinted;
   pde::gtk::PrintDialog dialog(file, printer, [&status](pde::gtk::PrintDialog::Outcome outcome) {
     status = outcome == pde::gtk::PrintDialog::Outcome::kPrinted ? kExitPrinted : kExitNotPrinted;
@@ -62,5 +66,7 @@ int main(int argc, char** argv) {
   });
   dialog.Present();
   gtk_main();
+  if (status == kExitPrinted && dialog.jobId() > 0)
+    std::cout << "submitted job " << dialog.jobId() << " to " << dialog.queue() << "\n";
   return status;
 }

@@ -148,9 +148,13 @@ add_queue() {  # NAME LPADMIN-ARGUMENT...
 }
 add_queue q -v "file://$device" -P "$ppd"
 add_queue plain -v "file:///dev/null"
+# A printer the pane declines, whose PPD has the pane's keywords: GTK's own controls show them.
+sed 's/^\*ModelName: .*/*ModelName: "VELMORA q-RX999Series"/' "$ppd" >"$work/declined.ppd"
+add_queue declined -v "file:///dev/null" -P "$work/declined.ppd"
 
 CUPS_SERVER="$server" PDE_TEST_CUPS_QUEUE=q PDE_TEST_CUPS_DEVICE="$device" \
-  PDE_TEST_CUPS_PPD="$ppd" PDE_TEST_CUPS_RAW_QUEUE=plain "$live_test" --gtest_filter='LiveServer.*'
+  PDE_TEST_CUPS_PPD="$ppd" PDE_TEST_CUPS_RAW_QUEUE=plain PDE_TEST_CUPS_DECLINED_QUEUE=declined \
+  "$live_test" --gtest_filter='LiveServer.*'
 
 [ -n "$pdehost" ] || exit 0
 export CUPS_SERVER="$server"

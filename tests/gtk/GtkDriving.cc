@@ -81,8 +81,8 @@ void TypeKeys(GtkWidget* widget, std::string_view text) {
 }
 
 bool SaveWidgetPng(GtkWidget* widget, const std::string& path) {
-  // The theme fades a window's colours in as it becomes active: without animations, the picture
-  // shows the colours of the active window, not a moment of the fade from those of an inactive one.
+  // Without animations a state just changed (Print made sensitive, say) and the colours of the
+  // window just made active are drawn at once, not halfway through the theme's transition.
   g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
   WaitForActiveWindow(widget);
   WaitForPaint(widget);

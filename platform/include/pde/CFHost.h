@@ -1,5 +1,6 @@
-// CFHost.h: host-only helpers of the Core Foundation layer: object accounting, RAII references,
-// text conversion, and the readers of property lists and strings tables by file.
+// CFHost.h: host-only helpers of the Core Foundation layer: object accounting, the diagnostic
+// console's destination, RAII references, text conversion, and the readers of property lists and
+// strings tables by file.
 #pragma once
 
 #include <optional>
@@ -11,6 +12,12 @@
 #include "../../../host/CoreFoundation/CoreFoundation.h"
 
 namespace pde {
+
+// Receives one line of the diagnostic console (CFShow), without its newline.
+using ConsoleSink = void (*)(const char* line);
+// Sends the diagnostic console's lines to sink from now on; null restores standard error, where
+// they go by default.
+void SetConsoleSink(ConsoleSink sink);
 
 // Number of Core Foundation objects alive now, constants excluded.
 long LiveObjectCount();

@@ -14,6 +14,7 @@
 #include <gtk/gtkunixprint.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -194,8 +195,22 @@ class LiveServer : public ::testing::Test {
 
   // The tab's pop-ups and fields in the order the pane lays them out: print mode, department
   // switch, blank pages, thin lines; DIN, department code.
-  GtkWidget* Popup(int index) const { return WidgetsOf(Tab(), GTK_TYPE_COMBO_BOX)[index]; }
-  GtkWidget* Field(int index) const { return WidgetsOf(Tab(), GTK_TYPE_ENTRY)[index]; }
+  GtkWidget* Popup(int index) const { return InReadingOrder(GTK_TYPE_COMBO_BOX)[index]; }
+  GtkWidget* Field(int index) const { return InReadingOrder(GTK_TYPE_ENTRY)[index]; }
+
+  // The tab's widgets of a type as a person reads them: top to bottom, then left to right.
+  std::vector<GtkWidget*> InReadingOrder(GType type) const {
+    GtkWidget* tab = Tab();
+    std::vector<GtkWidget*> widgets = WidgetsOf(tab, type);
+    auto position = [tab](GtkWidget* widget) {
+      int x = 0, y = 0;
+      gtk_widget_translate_coordinates(widget, tab, 0, 0, &x, &y);
+      return std::pair(y, x);
+    };
+    std::stable_sort(widgets.begin(), widgets.end(),
+                     [&](GtkWidget* a, GtkWidget* b) { return position(a) < position(b); });
+    return widgets;
+  }
 
   std::string PopupText(int index) const {
     gchar* text = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(Popup(index)));

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "PrintDialog.h"
+#include "Version.h"
 
 namespace {
 
@@ -18,6 +19,8 @@ constexpr int kExitBadInput = 2;
 constexpr char kUsage[] =
     "usage: pdeprint [--printer QUEUE] FILE\n"
     "Opens the print dialog for FILE; --printer selects a CUPS queue first.\n"
+    "  -h, --help  this text\n"
+    "  --version   the program's version\n"
     "Exit status: 0 printed, 1 cancelled or not printed, 2 bad command line or file.\n";
 
 }  // namespace
@@ -27,8 +30,12 @@ int main(int argc, char** argv) {
   std::string file;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (argument == "--help") {
+    if (argument == "--help" || argument == "-h") {
       std::cout << kUsage;
+      return kExitPrinted;
+    }
+    if (argument == "--version") {
+      std::cout << pdehost::VersionText("pdeprint");
       return kExitPrinted;
     }
     if (argument == "--printer" && i + 1 < argc) {

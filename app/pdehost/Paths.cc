@@ -35,9 +35,12 @@ std::filesystem::path PrefixOf(const std::string& binaryFile) {
   return directory / (inModuleDirectory ? PDE_PREFIX_FROM_GTK_MODULEDIR : PDE_PREFIX_FROM_BINDIR);
 }
 
-// prefix/relative, without "." and ".." components.
-std::string InTree(const std::string& binaryFile, const char* relative) {
-  return (PrefixOf(binaryFile) / relative).lexically_normal().string();
+// prefix/relative/leaf, without "." and ".." components; empty when binaryFile is.
+std::string InTree(const std::string& binaryFile, const char* relative, const char* leaf = "") {
+  if (binaryFile.empty()) return {};
+  std::filesystem::path path = PrefixOf(binaryFile) / relative;
+  if (*leaf != '\0') path /= leaf;
+  return path.lexically_normal().string();
 }
 
 }  // namespace
@@ -64,6 +67,10 @@ bool CheckPlugInDirectory(std::string* error) {
   const std::string directory = PlugInDirectory();
   std::error_code code;
   if (std::filesystem::is_directory(directory, code)) return true;
+  if (directory.empty()) {
+    *error = "no plug-in directory: the program cannot tell where it lies (set PDE_PLUGIN_DIR)";
+    return false;
+  }
   *error = directory + ": no plug-in directory (" +
            (FromEnvironment("PDE_PLUGIN_DIR") != nullptr ? std::string("named by PDE_PLUGIN_DIR")
                                                          : "beside " + OwnBinaryFile()) +
@@ -75,14 +82,14 @@ std::string DefaultPpdPath() {
   if (const char* samples = FromEnvironment("PDE_SAMPLES_DIR")) {
     return std::string(samples) + "/ppd/VELMORA-q-RX730.ppd";
   }
-  return InTree(OwnBinaryFile(), PDE_INSTALL_PPDDIR) + "/VELMORA-q-RX730.ppd";
+  return InTree(OwnBinaryFile(), PDE_INSTALL_PPDDIR, "VELMORA-q-RX730.ppd");
 }
 
 std::string DemoScriptPath() {
   if (const char* samples = FromEnvironment("PDE_SAMPLES_DIR")) {
     return std::string(samples) + "/sessions/demo.session";
   }
-  return InTree(OwnBinaryFile(), PDE_INSTALL_DATADIR) + "/sessions/demo.session";
+  return InTree(OwnBinaryFile(), PDE_INSTALL_DATADIR, "sessions/demo.session");
 }
 
 std::string BuiltBundlePath() { return PlugInDirectory() + "/ZORPDE.plugin"; }

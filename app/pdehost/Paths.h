@@ -13,17 +13,20 @@ std::string OwnBinaryFile();
 
 // The plug-in directory: $PDE_PLUGIN_DIR when set, else the one of the tree binaryFile lies in
 // (<prefix>/<libdir>/pdekit/plugins, reached from the program directory or, for a file in GTK's
-// module directory, from there). Never a build directory compiled in.
+// module directory, from there). Never a build directory compiled in. Empty when binaryFile is.
 std::string PlugInDirectory(const std::string& binaryFile = OwnBinaryFile());
 
 // Checks that PlugInDirectory() is a directory. Returns false with *error "<directory>: no
-// plug-in directory (named by PDE_PLUGIN_DIR)" or "(... beside <binary file>)" when it is not.
+// plug-in directory (named by PDE_PLUGIN_DIR)" or "(... beside <binary file>)" when it is not,
+// or a message asking for PDE_PLUGIN_DIR when the program cannot tell where it lies.
 bool CheckPlugInDirectory(std::string* error);
 
 // The PPD of the bundled supported sample printer: $PDE_SAMPLES_DIR/ppd/VELMORA-q-RX730.ppd when
-// PDE_SAMPLES_DIR is set (a samples/ directory), else the tree's CUPS driver directory.
+// PDE_SAMPLES_DIR is set (a samples/ directory), else the tree's CUPS driver directory; empty when
+// the program cannot tell where it lies.
 std::string DefaultPpdPath();
-// The bundled demo session: $PDE_SAMPLES_DIR/sessions/demo.session, else the tree's data directory.
+// The bundled demo session: $PDE_SAMPLES_DIR/sessions/demo.session, else the tree's data
+// directory; empty as DefaultPpdPath().
 std::string DemoScriptPath();
 // The project's own bundle in the plug-in directory.
 std::string BuiltBundlePath();

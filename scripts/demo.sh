@@ -7,5 +7,5 @@ scripts/install-deps.sh demo
 mkdir -p build
 cmake --preset demo >build/demo-configure.log 2>&1 || { cat build/demo-configure.log >&2; exit 1; }
 echo "Building pdehost and the plug-in (build/demo)"
-cmake --build --preset demo --target pdehost
+cmake --build --preset demo --target pdehost_launcher
 exec build/demo/bin/pdehost "$@"

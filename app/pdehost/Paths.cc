@@ -23,16 +23,25 @@ const char* FromEnvironment(const char* name) {
   return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
-// The install prefix of the tree binaryFile lies in: reached from GTK's module directory for the
-// GTK module, else from the program directory.
+// Whether directory (generic form) is installDirectory below some prefix.
+bool EndsWithDirectory(const std::string& directory, std::string_view installDirectory) {
+  return directory.size() > installDirectory.size() && directory.ends_with(installDirectory) &&
+         directory[directory.size() - installDirectory.size() - 1] == '/';
+}
+
+// The install prefix of the tree binaryFile lies in, reached from the directory the binary was
+// installed into: the private library directory for the programs, GTK's module directory for the
+// GTK module, else the program directory.
 std::filesystem::path PrefixOf(const std::string& binaryFile) {
   const std::filesystem::path directory = std::filesystem::path(binaryFile).parent_path();
-  const std::string_view moduleDirectory = PDE_INSTALL_GTK_MODULEDIR;
   const std::string text = directory.generic_string();
-  const bool inModuleDirectory =
-      text.size() > moduleDirectory.size() && text.ends_with(moduleDirectory) &&
-      text[text.size() - moduleDirectory.size() - 1] == '/';
-  return directory / (inModuleDirectory ? PDE_PREFIX_FROM_GTK_MODULEDIR : PDE_PREFIX_FROM_BINDIR);
+  if (EndsWithDirectory(text, PDE_INSTALL_PRIVATE_LIBDIR)) {
+    return directory / PDE_PREFIX_FROM_PRIVATE_LIBDIR;
+  }
+  if (EndsWithDirectory(text, PDE_INSTALL_GTK_MODULEDIR)) {
+    return directory / PDE_PREFIX_FROM_GTK_MODULEDIR;
+  }
+  return directory / PDE_PREFIX_FROM_BINDIR;
 }
 
 // prefix/relative/leaf, without "." and ".." components; empty when binaryFile is.

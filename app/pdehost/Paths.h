@@ -12,8 +12,8 @@ namespace pdehost {
 std::string OwnBinaryFile();
 
 // The plug-in directory: $PDE_PLUGIN_DIR when set, else the one of the tree binaryFile lies in
-// (<prefix>/<libdir>/pdekit/plugins, reached from the program directory or, for a file in GTK's
-// module directory, from there). Never a build directory compiled in. Empty when binaryFile is.
+// (<prefix>/<libdir>/pdekit/plugins, reached from the private library directory for the programs,
+// from GTK's module directory for the module, else from the program directory). Never a build directory compiled in. Empty when binaryFile is.
 std::string PlugInDirectory(const std::string& binaryFile = OwnBinaryFile());
 
 // Checks that PlugInDirectory() is a directory. Returns false with *error "<directory>: no

@@ -132,7 +132,15 @@ expect_refused "$plugins/ZORPDE.plugin" "$broken/bin/pdehost"
 rm -rf "$plugins/ZORPDE.plugin/Contents/Info.plist"
 expect_refused "$plugins/ZORPDE.plugin: not a bundle" "$broken/bin/pdehost"
 mv "$plugins" "$plugins.gone"
-expect_refused "$plugins: no plug-in directory (beside $broken/bin/pdehost)" "$broken/bin/pdehost"
+expect_refused "$plugins: no plug-in directory (beside $(dirname "$plugins")/pdehost)" \
+  "$broken/bin/pdehost"
+# The programs' own libraries and the program itself, checked by its launcher in bin/.
+mv "$(dirname "$plugins")/libpde_toolkit.so" "$work/"
+expect_refused "pdehost: $(dirname "$plugins")/libpde_toolkit.so: No such file or directory" \
+  "$broken/bin/pdehost"
+rm "$(dirname "$plugins")/pdehost"
+expect_refused "pdehost: $(dirname "$plugins")/pdehost: No such file or directory" \
+  "$broken/bin/pdehost"
 rm -rf "$broken"
 SCRIPT
 

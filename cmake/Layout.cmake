@@ -10,8 +10,8 @@ foreach(dir BINDIR LIBDIR DATADIR MANDIR DOCDIR)
   endif()
 endforeach()
 
-# The platform's shared libraries are private to the project's programs; the plug-in bundles sit
-# next to them.
+# The platform's shared libraries are private to the project's programs, which lie next to them
+# (bin/ holds the programs' launchers, see pde_launched_program), and so do the plug-in bundles.
 set(PDE_INSTALL_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/pdekit)
 set(PDE_INSTALL_PLUGINDIR ${PDE_INSTALL_PRIVATE_LIBDIR}/plugins)
 # The printer family's PPDs, where CUPS looks for drivers (lpinfo -m, lpadmin -m).

@@ -168,6 +168,21 @@ for page in "$prefix"/share/man/man*/*; do
   echo "$(basename "$page"): $(wc -l <"$work/man.txt") lines"
 done
 
+step "the session environment that turns the GTK module on, read by systemd's generator"
+generator=/usr/lib/systemd/user-environment-generators/30-systemd-environment-d-generator
+if [ -x "$generator" ]; then
+  mkdir -p "$work/config/environment.d"
+  cp "$source/packaging/60-pdekit-gtk-module.conf" "$work/config/environment.d/"
+  for before in "" gail; do
+    expected=GTK_MODULES=${before:+$before:}pdekit-gtk-module
+    env -i XDG_CONFIG_HOME="$work/config" ${before:+GTK_MODULES=$before} "$generator" |
+      grep -qx "$expected" || fail "the environment.d file does not give $expected"
+    echo "$expected"
+  done
+else
+  echo "systemd's environment.d generator is not installed: skipped"
+fi
+
 # ---------------------------------------------------------------- CUPS with the installed files
 step "a private CUPS server: lpinfo -m and lpadmin -m with the installed driver directory, a print through the installed bundle"
 if command -v cupsd >/dev/null || [ -x /usr/sbin/cupsd ]; then

@@ -2,9 +2,10 @@
 # The project as a user installs it: `cmake --install` into a staging directory and the Debian
 # package CPack makes. Checks each tree's files against the expected layout, that nothing in them
 # points into the build or source tree, and runs the installed programs with both trees hidden:
-# the demo, --version and --help, the manual pages, bad installs (exit 2 naming the path), a
-# print through a private CUPS server with the installed bundle and PPD, and `lpinfo -m` listing
-# the family's PPDs from the installed driver directory. Then builds the .deb, runs lintian on it
+# the demo, --version and --help, bad installs (exit 2 naming the path); reads the manual pages
+# with man -l and the GTK module's environment.d file with systemd's generator; prints through a
+# private CUPS server with the installed bundle and PPD, whose `lpinfo -m` lists the family's PPDs
+# from the installed driver directory. Then builds the .deb, checks its files, runs lintian on it
 # (no error allowed) and runs the pdehost of the unpacked package.
 #
 # Usage: check-install.sh BUILD_DIR SOURCE_DIR EXPECTED_LAYOUT CHECK_PRINTER_CODE

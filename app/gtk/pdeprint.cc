@@ -9,6 +9,7 @@
 
 #include "PrintDialog.h"
 #include "PrintIntegration.h"
+#include "Version.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ constexpr char kUsage[] =
     "usage: pdeprint [--printer QUEUE] FILE\n"
     "Opens the print dialog for FILE; --printer selects a CUPS queue first. Once printed, writes\n"
     "\"submitted job ID to QUEUE\".\n"
+    "  -h, --help  this text\n"
+    "  --version   the program's version\n"
     "Exit status: 0 printed, 1 cancelled or not printed, 2 bad command line or file.\n";
 
 }  // namespace
@@ -29,8 +32,12 @@ int main(int argc, char** argv) {
   std::string file;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (argument == "--help") {
+    if (argument == "--help" || argument == "-h") {
       std::cout << kUsage;
+      return kExitPrinted;
+    }
+    if (argument == "--version") {
+      std::cout << pdehost::VersionText("pdeprint");
       return kExitPrinted;
     }
     if (argument == "--printer" && i + 1 < argc) {

@@ -125,6 +125,16 @@ const std::vector<OptionRule>& Specs() {
          o->help = true;
          return std::string();
        }},
+      {"-h", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->help = true;
+         return std::string();
+       }},
+      {"--version", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->version = true;
+         return std::string();
+       }},
       {"--check-leaks", false,
        [](HostOptions* o, const std::string&) -> std::string {
          o->checkLeaks = true;
@@ -222,7 +232,8 @@ std::string UsageText() {
          "  --gui             instead of a script, show the pane, its summary and Print and\n"
          "                    Cancel in a window; Print writes the options as `print` does\n"
          "                    (exit status 1 for Cancel)\n"
-         "  --help            this text\n"
+         "  -h, --help        this text\n"
+         "  --version         the program's version\n"
          "Exit status: 0 the session ran, 1 an expect failed, 2 bad input.\n";
 }
 

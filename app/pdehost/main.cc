@@ -14,6 +14,7 @@
 #include "Script.h"
 #include "ScriptRunner.h"
 #include "Submission.h"
+#include "Version.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
 #include "pde/PrintingHost.h"
@@ -174,6 +175,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::cout << UsageText();
+    return kExitOk;
+  }
+  if (options.version) {
+    std::cout << VersionText("pdehost");
     return kExitOk;
   }
 

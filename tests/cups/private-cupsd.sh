@@ -6,6 +6,7 @@
 #
 # Usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST [PDEHOST]
 # SESSION_DIR holds hello.txt and the pdehost sessions; without PDEHOST only the library is tested.
+# PDE_CUPS_DATADIR, when set, is the server's data directory (its model/ holds the drivers).
 set -euo pipefail
 
 usage="usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST"
@@ -102,6 +103,7 @@ AccessLog $work/log/access_log
 PageLog $work/log/page_log
 Printcap $work/state/printcap
 FileDevice Yes
+${PDE_CUPS_DATADIR:+DataDir $PDE_CUPS_DATADIR}
 CONF
   if [ "$(id -u)" -ne 0 ]; then
     printf 'User %s\nGroup %s\n' "$(id -un)" "$(id -gn)" >>"$work/conf/cups-files.conf"

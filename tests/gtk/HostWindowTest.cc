@@ -93,7 +93,7 @@ TEST_F(HostWindowTest, ClosingTheWindowCancelsOnce) {
 
 TEST_F(HostWindowTest, APrinterThePaneDeclinesShowsNoPane) {
   PDE_REQUIRE_DISPLAY();
-  Open(pdehost::SamplesDirectory() + "/ppd/Generic-Laser.ppd");
+  Open(PDE_SAMPLE_PPD_DIR "/Generic-Laser.ppd");
   EXPECT_FALSE(session_.paneShown());
   EXPECT_EQ(window_->view(), nullptr);
   EXPECT_EQ(window_->SummaryText(), "");

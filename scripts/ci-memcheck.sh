@@ -18,10 +18,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/logs"
 
-# pdehost as the sessions see it, run under memcheck with one log per process.
+# pdehost as the sessions see it, run under memcheck with one log per process (its launcher in
+# bin/ runs the program itself, which memcheck follows).
 cat >"$work/pdehost" <<WRAPPER
 #!/bin/sh
-exec valgrind --quiet --error-exitcode=1 --leak-check=full \\
+exec valgrind --quiet --error-exitcode=1 --leak-check=full --trace-children=yes \\
   --errors-for-leak-kinds=definite,indirect --show-leak-kinds=definite,indirect \\
   --log-file="$work/logs/%p.log" "$pdehost" "\$@"
 WRAPPER

@@ -5,12 +5,29 @@
 // KEY defaults to "DINTITLE"; the language follows LANGUAGE, LC_ALL, LC_MESSAGES and LANG.
 #include <cstdio>
 #include <string>
+#include <string_view>
 
+#include "Version.h"
 #include "pde/CFHost.h"
 
+namespace {
+
+constexpr char kUsage[] = "usage: bundleinfo BUNDLE_DIR [KEY]\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  const std::string_view first = argc > 1 ? argv[1] : "";
+  if (argc == 2 && (first == "-h" || first == "--help")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc == 2 && first == "--version") {
+    std::fputs(pdehost::VersionText("bundleinfo").c_str(), stdout);
+    return 0;
+  }
   if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: bundleinfo BUNDLE_DIR [KEY]\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   std::string directory = argv[1];

@@ -45,7 +45,11 @@ HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outco
 
   GtkWidget* frame = gtk_frame_new(session_->title().empty() ? nullptr : session_->title().c_str());
   gtk_box_pack_start(GTK_BOX(column), frame, FALSE, FALSE, 0);
-  if (session_->paneShown()) view_ = PaneView::Create(session_->window());
+  // The buttons speak the pane's language in GTK's own words, from GTK's translations; the pane
+  // leaves their mnemonics to them.
+  const std::string cancel = g_dgettext("gtk30", "_Cancel");
+  const std::string print = g_dgettext("gtk30", "_Print");
+  if (session_->paneShown()) view_ = PaneView::Create(session_->window(), {cancel, print});
   if (view_) {
     gtk_container_add(GTK_CONTAINER(frame), view_->widget());
   } else {
@@ -61,8 +65,8 @@ HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outco
   GtkWidget* buttons = gtk_button_box_new(GTK_ORIENTATION_HORIZONTAL);
   gtk_button_box_set_layout(GTK_BUTTON_BOX(buttons), GTK_BUTTONBOX_END);
   gtk_box_set_spacing(GTK_BOX(buttons), 6);
-  cancelButton_ = gtk_button_new_with_mnemonic("_Cancel");
-  printButton_ = gtk_button_new_with_mnemonic("_Print");
+  cancelButton_ = gtk_button_new_with_mnemonic(cancel.c_str());
+  printButton_ = gtk_button_new_with_mnemonic(print.c_str());
   gtk_container_add(GTK_CONTAINER(buttons), cancelButton_);
   gtk_container_add(GTK_CONTAINER(buttons), printButton_);
   gtk_box_pack_end(GTK_BOX(column), buttons, FALSE, FALSE, 0);

@@ -2,9 +2,12 @@
 #include "PaneView.h"
 
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "KeyMapping.h"
+#include "Mnemonics.h"
+#include "PaneLayout.h"
 #include "TextOffsets.h"
 #include "pde/CFHost.h"
 
@@ -15,73 +18,83 @@ struct PaneView::Binding {
   ControlRef control = nullptr;
   ControlKind kind = ControlKind::kUserPane;
   GtkWidget* widget = nullptr;  // the widget that shows the control's state
+  GtkWidget* label = nullptr;   // a control's label, shown insensitive with it (borrowed)
+  GtkWidget* named = nullptr;   // a label's control, which it names and focuses (borrowed)
+  std::string text;             // a label's text as the model gave it, mnemonic marks included
   guint heldKeyval = 0;         // the key down and not yet released, to tell key repeats
 };
 
 namespace {
 
-// The style that lets GTK's entries and combo boxes keep the heights of the nib's controls.
-constexpr char kPaneStyle[] =
-    ".pde-pane entry { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
-    ".pde-pane combobox button { min-height: 0; padding-top: 0; padding-bottom: 0; }\n";
-
-void InstallPaneStyle() {
-  static bool installed = false;
-  GdkScreen* screen = gdk_screen_get_default();
-  if (installed || screen == nullptr) return;
-  GtkCssProvider* provider = gtk_css_provider_new();
-  if (gtk_css_provider_load_from_data(provider, kPaneStyle, -1, nullptr)) {
-    gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
-                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    installed = true;
-  }
-  g_object_unref(provider);
-}
+// GTK's spacing between a label and its control, and between rows of controls.
+constexpr int kColumnSpacing = 12;
+constexpr int kRowSpacing = 6;
+// Nib units per character of an edit field, for its natural width in characters: the natural
+// width then grows with the font, where the nib's width stays the least one.
+constexpr int kUnitsPerCharacter = 10;
 
 int Width(const Rect& r) {
   return std::max(0, r.right - r.left);
 }
-int Height(const Rect& r) {
-  return std::max(0, r.bottom - r.top);
-}
 
 // The widget that shows one control; every mapping of a control kind to a widget is here.
-GtkWidget* MakeWidget(const ControlSnapshot& snapshot) {
+// label is a static text's label in GTK's mnemonic notation.
+GtkWidget* MakeWidget(const ControlSnapshot& snapshot, const std::string& label) {
   switch (snapshot.kind) {
     case ControlKind::kRoot:
-    case ControlKind::kUserPane:
-      return gtk_fixed_new();
+    case ControlKind::kUserPane: {
+      GtkWidget* grid = gtk_grid_new();
+      gtk_grid_set_column_spacing(GTK_GRID(grid), kColumnSpacing);
+      gtk_grid_set_row_spacing(GTK_GRID(grid), kRowSpacing);
+      return grid;
+    }
     case ControlKind::kPopupButton: {
       GtkWidget* combo = gtk_combo_box_text_new();
       for (const std::string& item : snapshot.items) {
         gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), item.c_str());
       }
+      gtk_widget_set_valign(combo, GTK_ALIGN_CENTER);
       return combo;
     }
     case ControlKind::kEditText: {
       GtkWidget* entry = gtk_entry_new();
-      gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);
+      gtk_entry_set_width_chars(GTK_ENTRY(entry),
+                                std::max(1, Width(snapshot.bounds) / kUnitsPerCharacter));
+      gtk_widget_set_halign(entry, GTK_ALIGN_START);
+      gtk_widget_set_valign(entry, GTK_ALIGN_CENTER);
       return entry;
     }
     case ControlKind::kStaticText: {
-      GtkWidget* label = gtk_label_new(snapshot.label.c_str());
-      gtk_label_set_xalign(GTK_LABEL(label), 0.0F);
-      gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
-      return label;
+      GtkWidget* text = gtk_label_new_with_mnemonic(label.c_str());
+      gtk_label_set_xalign(GTK_LABEL(text), 0.0F);
+      gtk_widget_set_valign(text, GTK_ALIGN_CENTER);
+      return text;
     }
     case ControlKind::kGroupBox:
       return gtk_frame_new(snapshot.label.empty() ? nullptr : snapshot.label.c_str());
   }
-  return gtk_fixed_new();
+  return gtk_grid_new();
 }
 
-// A user pane's container, with the window position of its top-left corner.
-struct Container {
-  int depth;
-  GtkWidget* fixed;
-  int left;
-  int top;
-};
+bool TakesInput(ControlKind kind) {
+  return kind == ControlKind::kPopupButton || kind == ControlKind::kEditText;
+}
+
+// Puts label and its control on one baseline: GTK's own where the control has one (an entry);
+// a combo box reports none, but centres its text as a label does, so centring both lines the
+// texts up as well.
+void AlignWithLabel(GtkWidget* label, GtkWidget* control) {
+  const GtkAlign align = GTK_IS_ENTRY(control) ? GTK_ALIGN_BASELINE : GTK_ALIGN_CENTER;
+  gtk_widget_set_valign(label, align);
+  gtk_widget_set_valign(control, align);
+}
+
+// Names control after label for assistive technologies: its accessible name is the label's
+// text, and the label its "labelled-by" relation (GTK adds it for a mnemonic label).
+void NameControl(GtkWidget* label, GtkWidget* control) {
+  gtk_label_set_mnemonic_widget(GTK_LABEL(label), control);
+  atk_object_set_name(gtk_widget_get_accessible(control), gtk_label_get_text(GTK_LABEL(label)));
+}
 
 // A clipboard request in flight: the view may be gone when the text arrives.
 struct PasteRequest {
@@ -91,10 +104,11 @@ struct PasteRequest {
 
 }  // namespace
 
-std::unique_ptr<PaneView> PaneView::Create(WindowRef window) {
+std::unique_ptr<PaneView> PaneView::Create(WindowRef window,
+                                           const std::vector<std::string>& hostLabels) {
   if (window == nullptr || SnapshotWindow(window).empty()) return nullptr;
   std::unique_ptr<PaneView> view(new PaneView(window));
-  view->Build();
+  view->Build(hostLabels);
   view->Refresh();
   return view;
 }
@@ -113,19 +127,35 @@ PaneView::~PaneView() {
   g_object_unref(root_);
 }
 
-void PaneView::Build() {
-  InstallPaneStyle();
-  root_ = gtk_fixed_new();
+void PaneView::Build(const std::vector<std::string>& hostLabels) {
+  const std::vector<ControlSnapshot> snapshots = SnapshotWindow(window_);
+  // The labels of the whole pane, with their mnemonics chosen together so that none repeats.
+  std::vector<std::string> labels;
+  for (const ControlSnapshot& snapshot : snapshots) {
+    if (snapshot.kind == ControlKind::kStaticText) labels.push_back(snapshot.label);
+  }
+  labels = MarkMnemonics(labels, hostLabels);
+  size_t nextLabel = 0;
+
+  root_ = MakeWidget(ControlSnapshot{}, {});
   g_object_ref_sink(root_);
-  gtk_style_context_add_class(gtk_widget_get_style_context(root_), "pde-pane");
-  std::vector<Container> containers{{-1, root_, 0, 0}};
-  for (const ControlSnapshot& snapshot : SnapshotWindow(window_)) {
-    while (containers.back().depth >= snapshot.depth) containers.pop_back();
-    const Container& parent = containers.back();
-    GtkWidget* widget = MakeWidget(snapshot);
-    gtk_widget_set_size_request(widget, Width(snapshot.bounds), Height(snapshot.bounds));
-    gtk_fixed_put(GTK_FIXED(parent.fixed), widget, snapshot.bounds.left - parent.left,
-                  snapshot.bounds.top - parent.top);
+  // Each container's children, by index into snapshots; the root's are under kRootIndex.
+  const size_t kRootIndex = snapshots.size();
+  std::vector<std::vector<size_t>> children(snapshots.size() + 1);
+  std::vector<size_t> containers{kRootIndex};
+  for (size_t i = 0; i < snapshots.size(); ++i) {
+    const ControlSnapshot& snapshot = snapshots[i];
+    while (containers.back() != kRootIndex && snapshots[containers.back()].depth >= snapshot.depth)
+      containers.pop_back();
+    children[containers.back()].push_back(i);
+    if (snapshot.kind == ControlKind::kUserPane) containers.push_back(i);
+
+    const std::string label =
+        snapshot.kind == ControlKind::kStaticText ? labels[nextLabel++] : std::string();
+    GtkWidget* widget = MakeWidget(snapshot, label);
+    // The nib's width is the least the widget takes; GTK's natural size decides the rest. The
+    // height is GTK's alone: a widget with a height request has no baseline to align.
+    gtk_widget_set_size_request(widget, Width(snapshot.bounds), -1);
     gtk_widget_show(widget);
 
     auto binding = std::make_unique<Binding>();
@@ -133,6 +163,7 @@ void PaneView::Build() {
     binding->control = snapshot.control;
     binding->kind = snapshot.kind;
     binding->widget = GTK_WIDGET(g_object_ref(widget));
+    binding->text = snapshot.label;
     Binding* data = binding.get();
     if (snapshot.kind == ControlKind::kEditText) {
       g_signal_connect(widget, "key-press-event", G_CALLBACK(OnEntryKeyPress), data);
@@ -146,10 +177,60 @@ void PaneView::Build() {
       g_signal_connect(widget, "cut-clipboard", G_CALLBACK(OnEntryCut), data);
     } else if (snapshot.kind == ControlKind::kPopupButton) {
       g_signal_connect(widget, "changed", G_CALLBACK(OnComboChanged), data);
-    } else if (snapshot.kind == ControlKind::kUserPane) {
-      containers.push_back({snapshot.depth, widget, snapshot.bounds.left, snapshot.bounds.top});
     }
     bindings_.push_back(std::move(binding));
+  }
+
+  for (size_t container = 0; container < children.size(); ++container) {
+    const std::vector<size_t>& members = children[container];
+    if (members.empty()) continue;
+    GtkWidget* grid = container == kRootIndex ? root_ : bindings_[container]->widget;
+    std::vector<Rect> bounds;
+    std::vector<bool> spans;
+    for (size_t i : members) {
+      bounds.push_back(snapshots[i].bounds);
+      spans.push_back(snapshots[i].kind == ControlKind::kGroupBox);
+    }
+    const std::vector<GridPlace> places = PlaceInGrid(bounds, spans);
+    for (size_t m = 0; m < members.size(); ++m) {
+      const GridPlace& place = places[m];
+      gtk_grid_attach(GTK_GRID(grid), bindings_[members[m]]->widget, place.column, place.row,
+                      place.columnSpan, place.rowSpan);
+    }
+    // A label names the first control after it in its row.
+    for (size_t m = 0; m < members.size(); ++m) {
+      Binding* label = bindings_[members[m]].get();
+      if (label->kind != ControlKind::kStaticText) continue;
+      Binding* named = nullptr;
+      int namedColumn = INT_MAX;
+      for (size_t n = 0; n < members.size(); ++n) {
+        Binding* candidate = bindings_[members[n]].get();
+        if (TakesInput(candidate->kind) && places[n].row == places[m].row &&
+            places[n].column > places[m].column && places[n].column < namedColumn) {
+          named = candidate;
+          namedColumn = places[n].column;
+        }
+      }
+      if (named == nullptr || named->label != nullptr) continue;
+      named->label = label->widget;
+      label->named = named->widget;
+      NameControl(label->widget, named->widget);
+      AlignWithLabel(label->widget, named->widget);
+    }
+    // The pane's margins are the nib's, as the space from its corner to its first controls.
+    if (container != kRootIndex) {
+      const Rect& pane = snapshots[container].bounds;
+      int left = INT_MAX;
+      int top = INT_MAX;
+      for (const Rect& r : bounds) {
+        left = std::min<int>(left, r.left);
+        top = std::min<int>(top, r.top);
+      }
+      gtk_widget_set_margin_start(grid, std::max(0, left - pane.left));
+      gtk_widget_set_margin_end(grid, std::max(0, left - pane.left));
+      gtk_widget_set_margin_top(grid, std::max(0, top - pane.top));
+      gtk_widget_set_margin_bottom(grid, std::max(0, top - pane.top));
+    }
   }
   gtk_widget_show(root_);
   pump_ = std::make_unique<RunLoopPump>([this] { Refresh(); });
@@ -186,6 +267,11 @@ void PaneView::RefreshControl(Binding* binding, const ControlSnapshot& snapshot,
   if (gtk_widget_get_sensitive(widget) != static_cast<gboolean>(snapshot.enabled)) {
     gtk_widget_set_sensitive(widget, snapshot.enabled);
   }
+  // A label is shown insensitive with the control it names.
+  if (binding->label != nullptr &&
+      gtk_widget_get_sensitive(binding->label) != static_cast<gboolean>(snapshot.enabled)) {
+    gtk_widget_set_sensitive(binding->label, snapshot.enabled);
+  }
   switch (binding->kind) {
     case ControlKind::kPopupButton: {
       const gint active =
@@ -216,8 +302,12 @@ void PaneView::RefreshControl(Binding* binding, const ControlSnapshot& snapshot,
       break;
     }
     case ControlKind::kStaticText:
-      if (snapshot.label != gtk_label_get_text(GTK_LABEL(widget))) {
-        gtk_label_set_text(GTK_LABEL(widget), snapshot.label.c_str());
+      // A label the pane changes keeps the mnemonic it marks, if any, and goes on naming its
+      // control.
+      if (snapshot.label != binding->text) {
+        binding->text = snapshot.label;
+        gtk_label_set_text_with_mnemonic(GTK_LABEL(widget), snapshot.label.c_str());
+        if (binding->named != nullptr) NameControl(widget, binding->named);
       }
       break;
     case ControlKind::kGroupBox:
@@ -257,8 +347,18 @@ gboolean PaneView::OnEntryKeyPress(GtkWidget*, GdkEventKey* event, gpointer data
   if (focus != binding->control) view->ForwardSelection(binding);
   const bool repeat = binding->heldKeyval == event->keyval;
   binding->heldKeyval = event->keyval;
+  const ControlSnapshot before = SnapshotControl(binding->control);
   const OSStatus status =
       pde::TypeKey(view->window_, decision.charCode, repeat, decision.modifiers);
+  // A printable key that the field took changes its text or at least its selection; one that
+  // changed neither was consumed by a key filter, and the bell tells the user so.
+  if (decision.charCode >= 0x20 && decision.charCode != kDeleteCharCode && status == noErr) {
+    const ControlSnapshot after = SnapshotControl(binding->control);
+    if (after.text == before.text && after.selection.selStart == before.selection.selStart &&
+        after.selection.selEnd == before.selection.selEnd) {
+      gtk_widget_error_bell(binding->widget);
+    }
+  }
   ControlRef focusAfter = nullptr;
   GetKeyboardFocus(view->window_, &focusAfter);
   view->AfterAction();

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Carbon/Carbon.h"
@@ -22,11 +23,19 @@ namespace pde::gtk {
 
 class PaneView {
  public:
-  // Builds the widgets of every control of window, placed by the controls' bounds: a user pane
-  // becomes a GtkFixed, a pop-up button a GtkComboBoxText, an edit field a GtkEntry, a static
-  // text a GtkLabel and a group box a GtkFrame. window is borrowed and must outlive the view.
-  // Returns null for a null window or one without controls.
-  static std::unique_ptr<PaneView> Create(WindowRef window);
+  // Builds the widgets of every control of window: a user pane becomes a GtkGrid, a pop-up
+  // button a GtkComboBoxText, an edit field a GtkEntry, a static text a GtkLabel and a group box
+  // a GtkFrame. The controls' bounds give their rows and columns (PlaceInGrid) and their least
+  // sizes; GTK's natural sizes decide the rest, and labels and controls share a row's baseline.
+  // A static text is the mnemonic label of the first control after it in its row: it names
+  // that control for assistive technologies, Alt with its mnemonic (the one the label marks, or
+  // one chosen for it, unique in the pane: MarkMnemonics) focuses the control, and it is shown
+  // insensitive while the control is disabled; the mnemonics that hostLabels mark (the host's
+  // own buttons, in GTK's notation) are left to them. A printable key that the model's key
+  // filters consume rings the error bell on its entry. window is borrowed and must outlive the
+  // view. Returns null for a null window or one without controls.
+  static std::unique_ptr<PaneView> Create(WindowRef window,
+                                          const std::vector<std::string>& hostLabels = {});
 
   // Stops the run-loop pump and destroys the widgets (removing the root from its container).
   ~PaneView();
@@ -51,7 +60,7 @@ class PaneView {
   struct Binding;
 
   explicit PaneView(WindowRef window);
-  void Build();
+  void Build(const std::vector<std::string>& hostLabels);
   void AfterAction();
   void ForwardSelection(Binding* binding);
   void RefreshControl(Binding* binding, const ControlSnapshot& snapshot, bool takeFocus);

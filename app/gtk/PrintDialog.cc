@@ -1,22 +1,54 @@
-// PrintDialog.cc: the print dialog, its pane tab that follows the selected printer, and printing.
+// PrintDialog.cc: pdeprint's print dialog and its printing through a GtkPrintJob.
 #include "PrintDialog.h"
+
+#include <cups/cups.h>
 
 #include <iostream>
 #include <utility>
 
+#include "PrintIntegration.h"
 #include "SavedSettings.h"
 
 namespace pde::gtk {
 namespace {
 
-// GTK's print backends are loadable modules; the CUPS one names its printers by queue.
-bool IsCupsPrinter(GtkPrinter* printer) {
-  GtkPrintBackend* backend = gtk_printer_get_backend(printer);
-  return backend != nullptr && g_str_equal(G_OBJECT_TYPE_NAME(backend), "GtkPrintBackendCups");
-}
-
 void Say(const std::string& message) {
   std::cerr << "pdeprint: " << message << "\n";
+}
+
+// The pane in pdeprint's dialogs: notes on standard error, each queue's saved settings over GTK's
+// starting values, and the settings saved again when Print is pressed.
+void InstallPdeprintIntegration() {
+  PrintIntegration integration;
+  integration.note = Say;
+  integration.presetFor = [](const std::string& queue) {
+    pdehost::SettingList preset;
+    std::string why;
+    if (!LoadSavedSettings(queue, &preset, &why)) {
+      Say("the saved settings are not used: " + why);
+      preset.clear();
+    }
+    return preset;
+  };
+  integration.printed = [](const std::string& queue, const pdehost::OptionMap& options) {
+    std::string error;
+    if (!SaveSettings(queue, options, &error)) Say("the settings are not saved: " + error);
+  };
+  std::string why;
+  if (!InstallPrintIntegration(std::move(integration), &why))
+    Say("the dialog goes on without the pane: " + why);
+}
+
+// The newest job of this user on queue with title: GTK's CUPS backend keeps the ID it got.
+int FindJobId(const std::string& queue, const std::string& title) {
+  cups_job_t* jobs = nullptr;
+  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 1, CUPS_WHICHJOBS_ALL);
+  int id = 0;
+  for (int i = 0; i < count; ++i) {
+    if (jobs[i].title != nullptr && title == jobs[i].title && jobs[i].id > id) id = jobs[i].id;
+  }
+  cupsFreeJobs(count, jobs);
+  return id;
 }
 
 }  // namespace
@@ -28,24 +60,18 @@ PrintDialog::PrintDialog(std::string file, const std::string& printer,
   dialog_ = gtk_print_unix_dialog_new(base, nullptr);
   g_free(base);
   g_object_ref_sink(dialog_);
-  tabPage_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-  gtk_container_set_border_width(GTK_CONTAINER(tabPage_), 12);
-  tabLabel_ = gtk_label_new("");
-  gtk_print_unix_dialog_add_custom_tab(GTK_PRINT_UNIX_DIALOG(dialog_), tabPage_, tabLabel_);
-  gtk_widget_hide(tabPage_);
+  InstallPdeprintIntegration();
   if (!printer.empty()) {
     GtkPrintSettings* settings = gtk_print_settings_new();
     gtk_print_settings_set_printer(settings, printer.c_str());
     gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog_), settings);
     g_object_unref(settings);
   }
-  g_signal_connect(dialog_, "notify::selected-printer", G_CALLBACK(OnPrinterSelected), this);
   g_signal_connect(dialog_, "response", G_CALLBACK(OnResponse), this);
 }
 
 PrintDialog::~PrintDialog() {
   g_signal_handlers_disconnect_by_data(dialog_, this);
-  ClosePane();
   if (job_ != nullptr) g_object_unref(job_);
   gtk_widget_destroy(dialog_);
   g_object_unref(dialog_);
@@ -55,41 +81,19 @@ void PrintDialog::Present() {
   gtk_window_present(GTK_WINDOW(dialog_));
 }
 
-void PrintDialog::OnPrinterSelected(GObject* dialog, GParamSpec*, gpointer self) {
-  static_cast<PrintDialog*>(self)->SelectPrinter(
-      gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog)));
+GtkWidget* PrintDialog::tabPage() const {
+  PaneTab* tab = PaneTab::For(dialog_);
+  return tab != nullptr ? tab->page() : nullptr;
 }
 
-void PrintDialog::SelectPrinter(GtkPrinter* printer) {
-  const std::string name = printer != nullptr ? gtk_printer_get_name(printer) : "";
-  if (name == selected_) return;  // the same printer again, its details updated
-  ClosePane();
-  selected_ = name;
-  if (printer == nullptr) return;
-  if (!IsCupsPrinter(printer)) {
-    Say("\"" + name + "\" is not a CUPS queue; the dialog goes on without the pane");
-    return;
-  }
-  pdehost::SettingList preset;
-  std::string why;
-  if (!LoadSavedSettings(name, &preset, &why)) {
-    Say("the saved settings are not used: " + why);
-    preset.clear();
-  }
-  pane_ = PrinterPane::Open(name, preset, &why);
-  if (!pane_) {
-    Say("no pane for printer \"" + name + "\": " + why);
-    return;
-  }
-  gtk_label_set_text(GTK_LABEL(tabLabel_), pane_->title().c_str());
-  gtk_box_pack_start(GTK_BOX(tabPage_), pane_->view().widget(), FALSE, FALSE, 0);
-  gtk_widget_show(tabPage_);
+bool PrintDialog::fetching() const {
+  PaneTab* tab = PaneTab::For(dialog_);
+  return tab != nullptr && tab->fetching();
 }
 
-void PrintDialog::ClosePane() {
-  if (!pane_) return;
-  gtk_widget_hide(tabPage_);
-  pane_.reset();
+PrinterPane* PrintDialog::pane() const {
+  PaneTab* tab = PaneTab::For(dialog_);
+  return tab != nullptr ? tab->pane() : nullptr;
 }
 
 void PrintDialog::OnResponse(GtkDialog*, gint response, gpointer self) {
@@ -110,21 +114,11 @@ void PrintDialog::Print() {
     Finish(Outcome::kFailed);
     return;
   }
+  // The pane's options, DIN included, join the job's own settings as it is sent.
   GtkPrintSettings* settings = gtk_print_unix_dialog_get_settings(dialog);
-  if (pane_) {
-    pdehost::OptionMap options;
-    std::string error;
-    if (!pane_->CollectOptions(&options, &error)) {
-      Say("the pane's options are not printed: " + error);
-    } else {
-      for (const auto& [keyword, value] : options) {
-        gtk_print_settings_set(settings, ("cups-" + keyword).c_str(), value.c_str());
-      }
-      if (!SaveSettings(pane_->queue(), options, &error))
-        Say("the settings are not saved: " + error);
-    }
-  }
   gchar* title = g_path_get_basename(file_.c_str());
+  title_ = title;
+  queue_ = gtk_printer_get_name(printer);
   GtkPrintJob* job =
       gtk_print_job_new(title, printer, settings, gtk_print_unix_dialog_get_page_setup(dialog));
   g_free(title);
@@ -148,6 +142,7 @@ void PrintDialog::OnJobSent(GtkPrintJob*, gpointer self, const GError* error) {
     Say(std::string("the job was not printed: ") + error->message);
     dialog->Finish(Outcome::kFailed);
   } else {
+    dialog->jobId_ = FindJobId(dialog->queue_, dialog->title_);
     dialog->Finish(Outcome::kPrinted);
   }
 }

@@ -1,5 +1,6 @@
-// PrintDialog.h: GTK's print dialog for one file, with the pane as a custom tab for the printers
-// the pane serves, printing through GTK's CUPS backend with the pane's options.
+// PrintDialog.h: pdeprint's dialog: GTK's print dialog for one file, printing through GTK's CUPS
+// backend. The pane's tab comes from the same integration the GTK module installs (PaneTab), with
+// pdeprint's saved settings of each queue laid over GTK's starting values.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -9,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "PrinterPane.h"
+#include "PaneTab.h"
 
 namespace pde::gtk {
 
@@ -32,29 +33,31 @@ class PrintDialog {
 
   // The GtkPrintUnixDialog (borrowed).
   GtkWidget* dialog() const { return dialog_; }
-  // The pane's tab page, hidden while no pane is shown (borrowed).
-  GtkWidget* tabPage() const { return tabPage_; }
+  // The pane's tab page, hidden while no pane is shown (borrowed); null without the tab.
+  GtkWidget* tabPage() const;
   // The pane of the selected printer; null while the printer has none.
-  PrinterPane* pane() const { return pane_.get(); }
+  PrinterPane* pane() const;
+  // True while the tab fetches the selected printer's PPD.
+  bool fetching() const;
+  // The CUPS job ID of the job printed, once done reported kPrinted; 0 when it is not known.
+  int jobId() const { return jobId_; }
+  // The queue the job went to.
+  const std::string& queue() const { return queue_; }
 
  private:
-  static void OnPrinterSelected(GObject* dialog, GParamSpec* property, gpointer self);
   static void OnResponse(GtkDialog* dialog, gint response, gpointer self);
   static void OnJobSent(GtkPrintJob* job, gpointer self, const GError* error);
 
-  void SelectPrinter(GtkPrinter* printer);
-  void ClosePane();
   void Print();
   void Finish(Outcome outcome);
 
   std::string file_;
   std::function<void(Outcome)> done_;
   GtkWidget* dialog_ = nullptr;
-  GtkWidget* tabPage_ = nullptr;
-  GtkWidget* tabLabel_ = nullptr;
-  std::string selected_;  // the printer the pane was last opened (or refused) for
-  std::unique_ptr<PrinterPane> pane_;
   GtkPrintJob* job_ = nullptr;  // the job being sent
+  std::string title_;           // the job's title
+  std::string queue_;
+  int jobId_ = 0;
   bool finished_ = false;
 };
 

@@ -3,7 +3,6 @@
 
 #include <unistd.h>
 
-
 #include "PpdScan.h"
 #include "pde/cups/CupsQueue.h"
 
@@ -16,13 +15,16 @@ std::string StatusText(OSStatus status) {
 
 }  // namespace
 
-std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue,
+std::string PrinterPane::FetchPpd(const std::string& queue, std::string* why) {
+  return pde::cups::FetchQueuePPD(queue, why);
+}
+
+std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const std::string& ppdPath,
                                                const pdehost::SettingList& preset,
                                                std::string* why) {
   std::unique_ptr<PrinterPane> pane(new PrinterPane);
   pane->queue_ = queue;
-  pane->ppd_.path = pde::cups::FetchQueuePPD(queue, why);
-  if (pane->ppd_.path.empty()) return nullptr;
+  pane->ppd_.path = ppdPath;
 
   pdehost::PpdFacts facts;
   pdehost::SessionSetup setup;

@@ -12,12 +12,17 @@ namespace pde::gtk {
 
 class PrinterPane {
  public:
-  // Fetches queue's PPD from the CUPS server, loads the dialog extension the PPD names (else the
-  // bundle the build makes), starts a dialog session whose print-settings ticket holds preset,
-  // calls Prologue and Initialize, and builds the widgets. Returns null with *why set to one line
-  // when the PPD cannot be fetched or read, the bundle cannot be loaded, or the pane declines the
-  // printer or fails (with the printer's model name and the status).
-  static std::unique_ptr<PrinterPane> Open(const std::string& queue,
+  // Fetches queue's PPD from the CUPS server into a temporary file; empty with *why set to one
+  // line when the queue has no PPD or the server does not answer. Safe to call from any thread.
+  static std::string FetchPpd(const std::string& queue, std::string* why);
+
+  // Adopts ppdPath (a file FetchPpd made for queue, removed when the pane goes, also on failure),
+  // loads the dialog extension the PPD names (else the bundle the build makes), starts a dialog
+  // session whose print-settings ticket holds preset, calls Prologue and Initialize, and builds
+  // the widgets. Returns null with *why set to one line when the PPD cannot be read, the bundle
+  // cannot be loaded, or the pane declines the printer or fails (with the printer's model name
+  // and the status).
+  static std::unique_ptr<PrinterPane> Open(const std::string& queue, const std::string& ppdPath,
                                            const pdehost::SettingList& preset, std::string* why);
 
   // Destroys the widgets, calls Terminate, releases the plug-in and removes the fetched PPD.

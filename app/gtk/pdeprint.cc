@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "PrintDialog.h"
+#include "PrintIntegration.h"
+#include "Version.h"
 #include "pde/cups/CupsOptions.h"
 
 namespace {
@@ -19,8 +21,11 @@ constexpr int kExitBadInput = 2;
 constexpr char kUsage[] =
     "usage: pdeprint [--printer QUEUE] FILE\n"
     "Opens the print dialog for FILE; --printer selects a CUPS queue first (one the server\n"
-    "has, else exit status 2).\n"
+    "has, else exit status 2). Once printed, writes \"submitted job ID to QUEUE\".\n"
+    "  -h, --help  this text\n"
+    "  --version   the program's version\n"
     "Exit status: 0 printed, 1 cancelled or not printed, 2 bad command line or file.\n";
+constexpr char kTryHelp[] = "Try 'pdeprint --help' for more information.\n";
 
 }  // namespace
 
@@ -29,8 +34,12 @@ int main(int argc, char** argv) {
   std::string file;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (argument == "--help") {
+    if (argument == "--help" || argument == "-h") {
       std::cout << kUsage;
+      return kExitPrinted;
+    }
+    if (argument == "--version") {
+      std::cout << pdehost::VersionText("pdeprint");
       return kExitPrinted;
     }
     if (argument == "--printer" && i + 1 < argc) {
@@ -40,12 +49,12 @@ int main(int argc, char** argv) {
     } else if (file.empty() && !argument.empty() && argument[0] != '-') {
       file = argument;
     } else {
-      std::cerr << "pdeprint: unexpected argument \"" << argument << "\"\n" << kUsage;
+      std::cerr << "pdeprint: unexpected argument \"" << argument << "\"\n" << kTryHelp;
       return kExitBadInput;
     }
   }
   if (file.empty()) {
-    std::cerr << kUsage;
+    std::cerr << "pdeprint: no FILE to print\n" << kTryHelp;
     return kExitBadInput;
   }
   if (access(file.c_str(), R_OK) != 0 || g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
@@ -62,6 +71,8 @@ int main(int argc, char** argv) {
     return kExitBadInput;
   }
 
+  // The pane's diagnostic line (the printer's model name) goes to GLib's debug log.
+  pde::gtk::RouteConsoleToDebugLog();
   int status = kExitNotPrinted;
   pde::gtk::PrintDialog dialog(file, printer, [&status](pde::gtk::PrintDialog::Outcome outcome) {
     status = outcome == pde::gtk::PrintDialog::Outcome::kPrinted ? kExitPrinted : kExitNotPrinted;
@@ -69,5 +80,7 @@ int main(int argc, char** argv) {
   });
   dialog.Present();
   gtk_main();
+  if (status == kExitPrinted && dialog.jobId() > 0)
+    std::cout << "submitted job " << dialog.jobId() << " to " << dialog.queue() << "\n";
   return status;
 }

@@ -138,6 +138,16 @@ const std::vector<OptionRule>& Specs() {
          o->help = true;
          return std::string();
        }},
+      {"-h", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->help = true;
+         return std::string();
+       }},
+      {"--version", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->version = true;
+         return std::string();
+       }},
       {"--check-leaks", false,
        [](HostOptions* o, const std::string&) -> std::string {
          o->checkLeaks = true;
@@ -254,7 +264,8 @@ std::string UsageText() {
          "                    job starts from its saved defaults, as lp's does\n"
          "  --print FILE      after the session, submit FILE to the queue with the dialog's\n"
          "                    options and write the job ID\n"
-         "  --help            this text\n"
+         "  -h, --help        this text\n"
+         "  --version         the program's version\n"
          "Exit status: 0 the session ran, 1 an expect failed or Cancel, 2 bad input.\n";
 }
 

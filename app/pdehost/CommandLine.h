@@ -33,7 +33,8 @@ struct HostOptions {
   bool demo = false;         // --demo: run the bundled demo session
   bool strict = false;       // --strict: options the printer does not offer are errors
   bool gui = false;          // --gui: the pane in a window, worked by a person, not a script
-  bool help = false;         // --help
+  bool help = false;         // -h, --help
+  bool version = false;      // --version
   // Test hooks, left out of the usage text:
   bool checkLeaks = false;   // --check-leaks: exit 3 when objects outlive the session
   std::vector<InjectedFailure> failures;  // --fail-allocation KIND[:COUNT[:SKIP]],

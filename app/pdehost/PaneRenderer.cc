@@ -10,25 +10,52 @@ namespace pdehost {
 
 namespace {
 
+// One character cell of the terminal per element; a wide character is followed by kWideTail.
 using Cells = std::u32string;
 
-// The code points of UTF-8 text with control characters replaced by '?'.
+// The second cell of a wide character, dropped when the drawing is written out.
+constexpr char32_t kWideTail = 0xFFFFFFFF;
+
+// Whether a terminal shows c in two cells (the East Asian wide and full-width blocks).
+bool IsWide(char32_t c) {
+  return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+         (c >= 0x3041 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+         (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) ||
+         (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+// The cells of UTF-8 text with control characters replaced by '?'.
 Cells Printable(std::string_view utf8) {
-  Cells cells = DecodeUtf8(utf8).value_or(U"?");
-  for (char32_t& c : cells) {
+  Cells cells;
+  for (char32_t c : DecodeUtf8(utf8).value_or(U"?")) {
     if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) c = U'?';
+    cells += c;
+    if (IsWide(c)) cells += kWideTail;
   }
   return cells;
 }
 
-// The code-point index of a UTF-16 index into cells (clamped to the end).
+// The cells of a label as a user sees it: an underscore marks the next character as the
+// control's mnemonic and is not shown; "__" shows one underscore.
+Cells PrintableLabel(std::string_view utf8) {
+  std::string shown;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '_' && i + 1 < utf8.size()) ++i;
+    shown += utf8[i];
+  }
+  return Printable(shown);
+}
+
+// The cell index of a UTF-16 index into cells (clamped to the end).
 size_t CodePointIndex(const Cells& cells, int utf16Index) {
   int units = 0;
   size_t index = 0;
   while (index < cells.size() && units < utf16Index) {
-    units += cells[index] > 0xFFFF ? 2 : 1;
+    if (cells[index] != kWideTail) units += cells[index] > 0xFFFF ? 2 : 1;
     ++index;
   }
+  while (index < cells.size() && cells[index] == kWideTail) ++index;
   return index;
 }
 
@@ -67,7 +94,7 @@ class Canvas {
 Cells DrawPopup(const pde::ControlSnapshot& popup, int width) {
   const bool shown = popup.value >= 1 && static_cast<size_t>(popup.value) <= popup.items.size();
   const Cells item = shown ? Printable(popup.items[popup.value - 1]) : Cells();
-  Cells cells = popup.label.empty() ? Cells() : Printable(popup.label) + U' ';
+  Cells cells = popup.label.empty() ? Cells() : PrintableLabel(popup.label) + U' ';
   const Cells open = popup.enabled ? U"[" : U"(";
   const Cells close = popup.enabled ? U" v]" : U" v)";
   const int inner = width - static_cast<int>(cells.size() + open.size() + close.size());
@@ -83,7 +110,7 @@ Cells DrawField(const pde::ControlSnapshot& field, int width) {
     text.insert(end, 1, U'|');
     if (start != end) text.insert(start, 1, U'|');
   }
-  Cells cells = field.label.empty() ? Cells() : Printable(field.label) + U' ';
+  Cells cells = field.label.empty() ? Cells() : PrintableLabel(field.label) + U' ';
   const int inner = width - static_cast<int>(cells.size()) - 2;
   return cells + (field.enabled ? U"[" : U"(") + PadTo(text, inner) + (field.enabled ? U"]" : U")");
 }
@@ -129,7 +156,7 @@ std::string RenderPane(std::string_view title, const std::vector<pde::ControlSna
     const int width = ColumnsOf(control->bounds.right - control->bounds.left);
     switch (control->kind) {
       case pde::ControlKind::kStaticText:
-        canvas.Put(row, column, Printable(control->label));
+        canvas.Put(row, column, PrintableLabel(control->label));
         break;
       case pde::ControlKind::kPopupButton:
         canvas.Put(row, column, DrawPopup(*control, width));
@@ -158,7 +185,9 @@ std::string RenderPane(std::string_view title, const std::vector<pde::ControlSna
   for (const Cells& line : lines) drawing += U"| " + PadTo(line, static_cast<int>(width)) + U" |\n";
   drawing += Border({}, static_cast<int>(top.size())) + U'\n';
   std::string out;
-  for (const char32_t c : drawing) out += EncodeUtf8(c);
+  for (const char32_t c : drawing) {
+    if (c != kWideTail) out += EncodeUtf8(c);
+  }
   return out;
 }
 

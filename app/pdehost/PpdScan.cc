@@ -68,6 +68,7 @@ std::string BundleBaseName(const std::string& platformPath) {
 
 bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, std::string* bundle,
                            std::string* error) {
+  if (!CheckPlugInDirectory(error)) return false;
   if (facts.dialogExtensions.empty()) {
     *bundle = BuiltBundlePath();
     return true;

@@ -188,7 +188,8 @@ class Runner {
     if (!session_->PrintSettings(&options, &error)) {
       return Fail(action, RunOutcome::kBadInput, error);
     }
-    if (!settings_.check->Check(options, Where(action) + action.source + ": ", &error)) {
+    if (settings_.check != nullptr &&
+        !settings_.check->Check(options, Where(action) + action.source + ": ", &error)) {
       return Fail(action, RunOutcome::kBadInput, error);
     }
     *out_ += FormatOptions(settings_.emit, options);

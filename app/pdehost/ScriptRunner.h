@@ -27,7 +27,8 @@ struct RunSettings {
   bool emitAsked = false;    // drawings and summaries go to notes instead of *out
   bool quiet = false;        // write only what `print` and `submit` write
   std::string printerQueue;  // the CUPS queue `submit` prints to; empty: `submit` fails
-  OptionCheck* check = nullptr;  // checks the options before `print` and `submit` write them
+  OptionCheck* check = nullptr;  // checks the options before `print` and `submit` write them;
+                                 // null: unchecked
 };
 
 // Runs script line by line: the actions of a line are dispatched in order, then the run loop

@@ -20,7 +20,10 @@ int SubmitSessionJob(DialogSession* session, const std::string& queue, const std
     }
   }
   OptionMap options;
-  if (!session->PrintSettings(&options, error) || !check->Check(options, where, error)) return 0;
+  if (!session->PrintSettings(&options, error) ||
+      (check != nullptr && !check->Check(options, where, error))) {
+    return 0;
+  }
   const std::vector<std::pair<std::string, std::string>> jobOptions(options.begin(), options.end());
   return pde::cups::SubmitJob(queue, file, jobOptions, error);
 }

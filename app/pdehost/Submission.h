@@ -10,7 +10,7 @@ namespace pdehost {
 
 // Does what printing from the dialog does: writes the pane into the print-settings ticket (Sync
 // with reinitializePlugin false, when the pane is shown), checks the ticket's PPD dictionary with
-// *check (findings named at `where`), then submits `file` to the CUPS queue `queue` with it as the
+// *check unless it is null (findings named at `where`), then submits `file` to the CUPS queue `queue` with it as the
 // job's options. Returns the job ID (> 0), or 0 with *error set when the ticket cannot be read,
 // the check refuses the options (--strict), the queue does not exist, the server does not answer
 // or the file cannot be read; nothing is submitted then. When Sync fails the job still

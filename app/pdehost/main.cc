@@ -16,6 +16,7 @@
 #include "ScriptRunner.h"
 #include "StartingSettings.h"
 #include "Submission.h"
+#include "Version.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
 #include "pde/PrintingHost.h"
@@ -191,6 +192,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::cout << UsageText();
+    return kExitOk;
+  }
+  if (options.version) {
+    std::cout << VersionText("pdehost");
     return kExitOk;
   }
 

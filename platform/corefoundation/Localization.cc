@@ -101,3 +101,9 @@ CFStringRef CFBundleCopyLocalizedString(CFBundleRef bundle, CFStringRef key, CFS
   return pde::cf::NoThrow(
       [&] { return pde::cf::CopyLocalizedString(object, key, value, tableName); });
 }
+
+std::vector<std::string> pde::PreferredLocalizations(CFBundleRef bundle) {
+  const CFOpaqueBundle* object = pde::cf::BundleOf(bundle);
+  if (object == nullptr) return {};
+  return pde::cf::NoThrow([&] { return pde::cf::CandidateLanguages(object); });
+}

@@ -138,20 +138,39 @@ CFStringRef CFCopyDescription(CFTypeRef cf) {
   }
 }
 
+namespace {
+
+// Where CFShow's lines go; null for standard error. Set by the host, read on its main thread.
+pde::ConsoleSink consoleSink = nullptr;
+
+void WriteConsoleLine(const char* line) {
+  if (consoleSink != nullptr) {
+    consoleSink(line);
+  } else {
+    std::fprintf(stderr, "%s\n", line);
+  }
+}
+
+}  // namespace
+
 void CFShow(CFTypeRef obj) {
   if (obj == nullptr) {
-    std::fputs("(null)\n", stderr);
+    WriteConsoleLine("(null)");
     return;
   }
   try {
     std::string text = pde::cf::UTF16ToUTF8(pde::cf::DescriptionOf(obj));
-    std::fprintf(stderr, "%s\n", text.c_str());
+    WriteConsoleLine(text.c_str());
   } catch (...) {
-    std::fputs("CFShow: out of memory\n", stderr);
+    WriteConsoleLine("CFShow: out of memory");
   }
 }
 
 namespace pde {
+
+void SetConsoleSink(ConsoleSink sink) {
+  consoleSink = sink;
+}
 
 long LiveObjectCount() {
   return cf::liveObjects.load(std::memory_order_relaxed);

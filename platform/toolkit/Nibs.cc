@@ -1,4 +1,6 @@
 // Nibs.cc: nib references of a bundle, and fresh windows built from their descriptions.
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "NibReader.h"
@@ -16,6 +18,18 @@ namespace {
 bool IsPlainName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." &&
          name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+// The nib file to read for name: the one in the .lproj folder of the first preferred
+// localization that has it (the development region among them), else the one outside any
+// .lproj folder.
+std::string NibFilePath(CFBundleRef bundle, const std::string& resources, const std::string& name) {
+  const std::string file = name + ".nib/objects.plist";
+  for (const std::string& localization : pde::PreferredLocalizations(bundle)) {
+    std::string path = resources + localization + ".lproj/" + file;
+    if (access(path.c_str(), F_OK) == 0) return path;
+  }
+  return resources + file;
 }
 
 bool AddControls(OpaqueControlRef* parent, const std::vector<pde::toolkit::NibControl>& controls) {
@@ -61,7 +75,7 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
   }
   std::string error;
   std::optional<pde::toolkit::NibDescription> nib =
-      pde::toolkit::ReadNibFile(resources + name + ".nib/objects.plist", &error);
+      pde::toolkit::ReadNibFile(NibFilePath(inBundle, resources, name), &error);
   if (!nib) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return kIBCarbonRuntimeCantFindNibFile;

@@ -7,6 +7,7 @@
 # Usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST
 #                         [PDEHOST [PDEPRINT]]
 # SESSION_DIR holds hello.txt and the pdehost sessions; without PDEHOST only the library is tested.
+# PDE_CUPS_DATADIR, when set, is the server's data directory (its model/ holds the drivers).
 set -euo pipefail
 
 usage="usage: private-cupsd.sh SAMPLE_PPD_DIR SESSION_DIR CHECK_PRINTER_CODE LIVE_SERVER_TEST"
@@ -104,6 +105,7 @@ AccessLog $work/log/access_log
 PageLog $work/log/page_log
 Printcap $work/state/printcap
 FileDevice Yes
+${PDE_CUPS_DATADIR:+DataDir $PDE_CUPS_DATADIR}
 CONF
   if [ "$(id -u)" -ne 0 ]; then
     printf 'User %s\nGroup %s\n' "$(id -un)" "$(id -gn)" >>"$work/conf/cups-files.conf"
@@ -150,9 +152,13 @@ add_queue() {  # NAME LPADMIN-ARGUMENT...
 }
 add_queue q -v "file://$device" -P "$ppd"
 add_queue plain -v "file:///dev/null"
+# A printer the pane declines, whose PPD has the pane's keywords: GTK's own controls show them.
+sed 's/^\*ModelName: .*/*ModelName: "VELMORA q-RX999Series"/' "$ppd" >"$work/declined.ppd"
+add_queue declined -v "file:///dev/null" -P "$work/declined.ppd"
 
 CUPS_SERVER="$server" PDE_TEST_CUPS_QUEUE=q PDE_TEST_CUPS_DEVICE="$device" \
-  PDE_TEST_CUPS_PPD="$ppd" PDE_TEST_CUPS_RAW_QUEUE=plain "$live_test" --gtest_filter='LiveServer.*'
+  PDE_TEST_CUPS_PPD="$ppd" PDE_TEST_CUPS_RAW_QUEUE=plain PDE_TEST_CUPS_DECLINED_QUEUE=declined \
+  "$live_test" --gtest_filter='LiveServer.*'
 
 [ -n "$pdehost" ] || exit 0
 export CUPS_SERVER="$server"
@@ -227,7 +233,8 @@ expect_refused() {  # MESSAGE PDEHOST-ARGUMENT...
     return 1
   fi
 }
-missing_queue="queue \"nosuch\" does not exist on the CUPS server at $server; its queues: plain, q"
+queues=$(lpstat -h "$server" -e | LC_ALL=C sort | sed ':a;N;$!ba;s/\n/, /g')
+missing_queue="queue \"nosuch\" does not exist on the CUPS server at $server; its queues: $queues"
 expect_refused "pdehost: $missing_queue" --printer nosuch
 expect_refused "pdehost: $missing_queue" --printer nosuch --ppd "$ppd"
 expect_refused "pdehost: cannot read \"missing.txt\": No such file or directory" \

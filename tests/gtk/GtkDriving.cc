@@ -81,6 +81,9 @@ void TypeKeys(GtkWidget* widget, std::string_view text) {
 }
 
 bool SaveWidgetPng(GtkWidget* widget, const std::string& path) {
+  // Without animations a state just changed (Print made sensitive, say) and the colours of the
+  // window just made active are drawn at once, not halfway through the theme's transition.
+  g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
   WaitForActiveWindow(widget);
   WaitForPaint(widget);
   GtkAllocation area;

@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -161,6 +162,14 @@ TEST_F(LiveServer, PrintingFromTheTabSendsThePanesOptionsToThePrinter) {
     return CountJobs(queue_, CUPS_WHICHJOBS_ACTIVE) == 0 &&
            CountJobs(queue_, CUPS_WHICHJOBS_COMPLETED) > completedBefore;
   })) << "the job did not complete";
+  // pdeprint reports the ID of the job it submitted: the newest on the queue.
+  EXPECT_EQ(dialog_->queue(), queue_);
+  cups_job_t* jobs = nullptr;
+  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue_.c_str(), 0, CUPS_WHICHJOBS_ALL);
+  int newest = 0;
+  for (int i = 0; i < count; ++i) newest = std::max(newest, jobs[i].id);
+  cupsFreeJobs(count, jobs);
+  EXPECT_EQ(dialog_->jobId(), newest);
 
   pde::test::PaneOptions chosen = pde::test::DefaultPaneOptions();
   chosen["PrintMode"] = "Private";
@@ -194,6 +203,8 @@ TEST_F(LiveServer, TheNextDialogStartsFromTheSavedSettingsWithTheDefaultDIN) {
   g_free(mode);
   EXPECT_TRUE(gtk_widget_get_sensitive(PaneWidget(kDinID)));
   EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(PaneWidget(kDinID))), "58203");
+  // Private again, but with no DIN typed in this dialog: Print waits.
+  EXPECT_FALSE(gtk_widget_is_sensitive(PrintButton()));
   gtk_dialog_response(GTK_DIALOG(dialog_->dialog()), GTK_RESPONSE_CANCEL);
   ASSERT_TRUE(RunUntil([&] { return outcome_.has_value(); }));
   EXPECT_EQ(*outcome_, Outcome::kCancelled);
@@ -202,11 +213,13 @@ TEST_F(LiveServer, TheNextDialogStartsFromTheSavedSettingsWithTheDefaultDIN) {
 TEST_F(LiveServer, AQueueWithoutAPPDHasNoTabAndStillPrints) {
   testing::internal::CaptureStderr();
   OpenDialog(rawQueue_);
-  const bool selected = RunUntil([&] { return SelectedPrinter() == rawQueue_; });
+  const bool selected =
+      RunUntil([&] { return SelectedPrinter() == rawQueue_ && !dialog_->fetching(); });
   DrainEvents();
   const std::string messages = testing::internal::GetCapturedStderr();
   ASSERT_TRUE(selected);
   EXPECT_EQ(dialog_->pane(), nullptr);
+  ASSERT_NE(dialog_->tabPage(), nullptr);
   EXPECT_FALSE(gtk_widget_get_visible(dialog_->tabPage()));
   EXPECT_NE(messages.find("pdeprint: no pane for printer \"" + rawQueue_ + "\": queue \"" +
                           rawQueue_ + "\" has no PPD on the CUPS server at "),

@@ -103,6 +103,22 @@ TEST(PaneRenderer, LongTextsControlCharactersAndGroupBoxes) {
             "+--------------+\n");
 }
 
+// A translated pane: a wide character takes two columns, as in a terminal, so the columns stay
+// lined up; a label's mnemonic mark is not drawn, and "__" is one underscore.
+TEST(PaneRenderer, WideCharactersTakeTwoColumnsAndMnemonicMarksNone) {
+  const std::vector<ControlSnapshot> controls = {
+      Label({0, 0, 20, 60}, "印刷(_P):"),
+      Popup({0, 66, 20, 126}, {"標準"}, 1),
+      Label({30, 0, 50, 60}, "a__b:"),
+      Popup({30, 66, 50, 126}, {"ab"}, 1),
+  };
+  EXPECT_EQ(RenderPane("プリンタ", controls),
+            "+- プリンタ ------------+\n"
+            "| 印刷(P):   [標準   v] |\n"
+            "| a_b:       [ab     v] |\n"
+            "+-----------------------+\n");
+}
+
 TEST(PaneRenderer, AnEmptyWindowSaysSo) {
   EXPECT_EQ(RenderPane("Empty", {Control(ControlKind::kUserPane, {0, 0, 10, 10})}),
             "+- Empty -------+\n"

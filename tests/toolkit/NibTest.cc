@@ -1,4 +1,5 @@
 // NibTest.cc: nib references and windows made from them, and the refusal of malformed nibs.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -28,6 +29,36 @@ TEST_F(NibTest, EachWindowIsAFreshCopy) {
   SetControl32BitValue(ControlNumbered(first, 2), 4);
   EXPECT_EQ(GetControl32BitValue(ControlNumbered(second, 2)), 2);
   EXPECT_EQ(SnapshotWindow(second).size(), 9u);
+}
+
+// The nib of the first preferred localization that has one, then the development region's ("de"
+// in the fixture bundle), then the one outside any .lproj folder. Localized.nib is in de.lproj,
+// en.lproj and outside; Partly.nib in fr.lproj and outside.
+TEST_F(NibTest, ALocalizedNibIsFoundAsLocalizedStringsAre) {
+  struct Case {
+    const char* nib;
+    const char* language;
+    const char* title;
+  };
+  for (const Case& c : {Case{"Localized", "en", "en"}, Case{"Localized", "de_AT.UTF-8", "de"},
+                        Case{"Localized", "fr:en", "en"}, Case{"Localized", "ja", "de"},
+                        Case{"Partly", "fr_CA", "fr"}, Case{"Partly", "ja:en", "base"}}) {
+    setenv("LANGUAGE", c.language, 1);
+    setenv("LC_ALL", "C", 1);  // adds no language of its own
+    IBNibRef nib = nullptr;
+    CFPtr<CFStringRef> name = MakeString(c.nib);
+    ASSERT_EQ(CreateNibReferenceWithCFBundle(Bundle(), name.get(), &nib), noErr) << c.language;
+    WindowRef window = nullptr;
+    ASSERT_EQ(CreateWindowFromNib(nib, CFSTR("Dialog"), &window), noErr);
+    DisposeNibReference(nib);
+    CFStringRef title = nullptr;
+    ASSERT_EQ(CopyWindowTitleAsCFString(window, &title), noErr);
+    EXPECT_EQ(ToUTF8(title), c.title) << c.nib << " in " << c.language;
+    CFRelease(title);
+    DisposeWindow(window);
+  }
+  unsetenv("LANGUAGE");
+  unsetenv("LC_ALL");
 }
 
 TEST_F(NibTest, InjectedFailuresLeaveNothingBehind) {

@@ -1,5 +1,6 @@
-// CFHost.h: host-only helpers of the Core Foundation layer: object accounting, RAII references,
-// text conversion, and the readers of property lists and strings tables by file.
+// CFHost.h: host-only helpers of the Core Foundation layer: object accounting, the diagnostic
+// console's destination, RAII references, text conversion, and the readers of property lists and
+// strings tables by file.
 #pragma once
 
 #include <optional>
@@ -11,6 +12,12 @@
 #include "../../../host/CoreFoundation/CoreFoundation.h"
 
 namespace pde {
+
+// Receives one line of the diagnostic console (CFShow), without its newline.
+using ConsoleSink = void (*)(const char* line);
+// Sends the diagnostic console's lines to sink from now on; null restores standard error, where
+// they go by default.
+void SetConsoleSink(ConsoleSink sink);
 
 // Number of Core Foundation objects alive now, constants excluded.
 long LiveObjectCount();
@@ -71,6 +78,11 @@ CFPtr<CFDictionaryRef> ParseStringsTable(std::string_view bytes, std::string_vie
 CFPtr<CFBundleRef> OpenBundle(const std::string& path);
 // The bundle directory of bundle.
 std::string BundlePath(CFBundleRef bundle);
+// The localizations in which bundle's localized resources are looked up, best first, as
+// CFBundleCopyLocalizedString looks them up: those the environment prefers (LANGUAGE, then the
+// first set of LC_ALL, LC_MESSAGES and LANG; "de_DE" also as "de"), the bundle's development
+// region, then "en". Empty for null.
+std::vector<std::string> PreferredLocalizations(CFBundleRef bundle);
 
 // Number of live instances registered for the factory (CFPlugInAddInstanceForFactory).
 long PlugInInstanceCount(CFUUIDRef factoryID);

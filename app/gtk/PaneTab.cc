@@ -1,0 +1,331 @@
+// PaneTab.cc: the pane's tab in a GtkPrintUnixDialog: following the printer, the PPD fetched off
+// the main thread, GTK's own controls for the pane's keywords hidden and kept in step, and Print
+// held back in Private mode until a DIN was entered.
+#include "PaneTab.h"
+
+#include <gio/gio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "PrintIntegration.h"
+#include "SavedSettings.h"
+
+namespace pde::gtk {
+namespace {
+
+constexpr char kTabKey[] = "pdekit-pane-tab";
+constexpr int kDinID = 6;
+constexpr char kPrivate[] = "Private";
+constexpr char kDinHint[] = "Print waits for a DIN: Private mode needs one typed in this dialog.";
+
+bool IsPaneKeyword(const std::string& keyword) {
+  const auto& keywords = PaneTab::Keywords();
+  return std::find(keywords.begin(), keywords.end(), keyword) != keywords.end();
+}
+
+std::string DinOf(const pdehost::OptionMap& options) {
+  std::string din;
+  for (int digit = 1; digit <= 5; ++digit) {
+    auto value = options.find("DINDigit" + std::to_string(digit));
+    if (value != options.end()) din += value->second;
+  }
+  return din;
+}
+
+}  // namespace
+
+// A PPD fetch under way for one printer; the tab may be gone when it completes.
+struct PaneTab::Fetch {
+  GWeakRef dialog;
+  unsigned generation;
+  std::string queue;
+  std::string ppdPath;
+  std::string why;
+};
+
+const std::vector<std::string>& PaneTab::Keywords() {
+  static const std::vector<std::string> keywords = {
+      "DeptCode",  "PrintMode", "BlankPage", "DistinguishThinLines",
+      "DINDigit1", "DINDigit2", "DINDigit3", "DINDigit4",
+      "DINDigit5", "DCDigit1",  "DCDigit2",  "DCDigit3",
+      "DCDigit4",  "DCDigit5"};
+  return keywords;
+}
+
+PaneTab* PaneTab::Attach(GtkPrintUnixDialog* dialog) {
+  if (PaneTab* tab = For(GTK_WIDGET(dialog))) return tab;
+  std::string why;
+  if (!internals::Available(&why)) {
+    Note("the print dialog goes on without the pane: " + why);
+    return nullptr;
+  }
+  auto* tab = new PaneTab(dialog);
+  g_object_set_data(G_OBJECT(dialog), kTabKey, tab);
+  tab->SelectPrinter(gtk_print_unix_dialog_get_selected_printer(dialog));
+  return tab;
+}
+
+PaneTab* PaneTab::For(GtkWidget* dialog) {
+  return static_cast<PaneTab*>(g_object_get_data(G_OBJECT(dialog), kTabKey));
+}
+
+PaneTab::PaneTab(GtkPrintUnixDialog* dialog) : dialog_(dialog) {
+  page_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+  gtk_container_set_border_width(GTK_CONTAINER(page_), 12);
+  hint_ = gtk_label_new(kDinHint);
+  gtk_label_set_xalign(GTK_LABEL(hint_), 0);
+  gtk_box_pack_end(GTK_BOX(page_), hint_, FALSE, FALSE, 0);
+  tabLabel_ = gtk_label_new("");
+  gtk_print_unix_dialog_add_custom_tab(dialog, page_, tabLabel_);
+  gtk_widget_hide(page_);
+  printButton_ = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+  if (printButton_ != nullptr) {
+    gtkWantsPrint_ = gtk_widget_get_sensitive(printButton_);
+    g_signal_connect(printButton_, "notify::sensitive", G_CALLBACK(OnPrintSensitive), this);
+  }
+  g_signal_connect(dialog, "notify::selected-printer", G_CALLBACK(OnPrinterSelected), this);
+  g_signal_connect(dialog, "destroy", G_CALLBACK(OnDestroy), this);
+}
+
+PaneTab::~PaneTab() {
+  g_signal_handlers_disconnect_by_data(dialog_, this);
+  if (printButton_ != nullptr) g_signal_handlers_disconnect_by_data(printButton_, this);
+  ClosePane(false);
+}
+
+void PaneTab::OnDestroy(GtkWidget* dialog, gpointer self) {
+  g_object_set_data(G_OBJECT(dialog), kTabKey, nullptr);
+  delete static_cast<PaneTab*>(self);
+}
+
+void PaneTab::OnPrinterSelected(GObject* dialog, GParamSpec*, gpointer self) {
+  static_cast<PaneTab*>(self)->SelectPrinter(
+      gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog)));
+}
+
+void PaneTab::SelectPrinter(GtkPrinter* printer) {
+  const std::string name = printer != nullptr ? gtk_printer_get_name(printer) : "";
+  if (name == selected_) return;  // the same printer again, its details updated
+  // GTK has rebuilt its controls for the new printer already and chosen which of its pages to
+  // show; what it kept of the rest comes back.
+  ClosePane(true);
+  selected_ = name;
+  ++generation_;
+  fetching_ = false;
+  if (printer == nullptr) return;
+  if (!internals::IsCupsPrinter(printer)) {
+    Note("\"" + name + "\" is not a CUPS queue; the dialog goes on without the pane");
+    return;
+  }
+  fetching_ = true;
+  auto* fetch = new Fetch{{}, generation_, name, "", ""};
+  g_weak_ref_init(&fetch->dialog, dialog_);
+  GTask* task = g_task_new(nullptr, nullptr, OnFetched, fetch);
+  g_task_set_task_data(task, fetch, nullptr);
+  g_task_run_in_thread(task, [](GTask*, gpointer, gpointer data, GCancellable*) {
+    auto* work = static_cast<Fetch*>(data);
+    work->ppdPath = PrinterPane::FetchPpd(work->queue, &work->why);
+  });
+  g_object_unref(task);
+}
+
+void PaneTab::OnFetched(GObject*, GAsyncResult*, gpointer data) {
+  auto* fetch = static_cast<Fetch*>(data);
+  GObject* dialog = static_cast<GObject*>(g_weak_ref_get(&fetch->dialog));
+  PaneTab* tab = dialog != nullptr ? For(GTK_WIDGET(dialog)) : nullptr;
+  if (tab != nullptr && tab->generation_ == fetch->generation) {
+    tab->fetching_ = false;
+    if (fetch->ppdPath.empty()) {
+      Note("no pane for printer \"" + fetch->queue + "\": " + fetch->why);
+    } else {
+      tab->OpenPane(fetch->queue, fetch->ppdPath);
+    }
+  } else if (!fetch->ppdPath.empty()) {
+    unlink(fetch->ppdPath.c_str());  // the dialog or its printer has gone meanwhile
+  }
+  if (dialog != nullptr) g_object_unref(dialog);
+  g_weak_ref_clear(&fetch->dialog);
+  delete fetch;
+}
+
+pdehost::SettingList PaneTab::StartingValues(const std::string& queue) const {
+  // GTK's values: the PPD's defaults, then lpoptions, then the application's settings.
+  pdehost::SettingList values;
+  GtkPrintSettings* settings = gtk_print_unix_dialog_get_settings(dialog_);
+  for (const std::string& keyword : Keywords()) {
+    if (IsSecretKeyword(keyword)) continue;  // the DIN always starts as the pane's default
+    const char* value = gtk_print_settings_get(settings, ("cups-" + keyword).c_str());
+    if (value != nullptr) values.emplace_back(keyword, value);
+  }
+  g_object_unref(settings);
+  if (Integration().presetFor) {
+    for (auto& [keyword, value] : Integration().presetFor(queue)) {
+      if (IsPaneKeyword(keyword) && !IsSecretKeyword(keyword)) values.emplace_back(keyword, value);
+    }
+  }
+  return values;
+}
+
+void PaneTab::OpenPane(const std::string& queue, const std::string& ppdPath) {
+  std::string why;
+  pane_ = PrinterPane::Open(queue, ppdPath, StartingValues(queue), &why);
+  if (!pane_) {
+    Note("no pane for printer \"" + queue + "\": " + why);
+    return;
+  }
+  pdehost::OptionMap options;
+  if (!pane_->CollectOptions(&options, &why)) {
+    Note("no pane for printer \"" + queue + "\": " + why);
+    pane_.reset();
+    return;
+  }
+  startDin_ = lastDin_ = DinOf(options);
+  dinEntered_ = false;
+  gtk_label_set_text(GTK_LABEL(tabLabel_), pane_->title().c_str());
+  gtk_box_pack_start(GTK_BOX(page_), pane_->view().widget(), FALSE, FALSE, 0);
+  if (ControlRef din = pane_->session().FindControl(kDinID)) {
+    if (GtkWidget* entry = pane_->view().WidgetFor(din))
+      g_signal_connect(entry, "event", G_CALLBACK(OnDinEvent), this);
+  }
+  pane_->view().SetRefreshListener([this] { AfterPaneRefresh(); });
+  gtk_widget_show(page_);
+  HideGtkControls();
+  AfterPaneRefresh();
+}
+
+void PaneTab::ClosePane(bool restoreGtkControls) {
+  SetPrintBlocked(false);
+  ForgetHiddenControls(restoreGtkControls);
+  for (auto& control : gtkControls_) g_object_unref(control.option);
+  gtkControls_.clear();
+  if (!pane_) return;
+  gtk_widget_hide(page_);
+  pane_.reset();
+}
+
+void PaneTab::HideGtkControls() {
+  auto hide = [this](GtkWidget* widget) {
+    if (widget == nullptr || !gtk_widget_get_visible(widget)) return;
+    gtk_widget_hide(widget);
+    hidden_.push_back(std::make_unique<GtkWidget*>(widget));
+    g_object_add_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(hidden_.back().get()));
+  };
+  // True when nothing but labels (a group's title, say) is left visible in container.
+  auto onlyLabelsLeft = [](GtkWidget* container) {
+    bool onlyLabels = true;
+    gtk_container_foreach(
+        GTK_CONTAINER(container),
+        [](GtkWidget* child, gpointer only) {
+          if (gtk_widget_get_visible(child) && !GTK_IS_LABEL(child))
+            *static_cast<bool*>(only) = false;
+        },
+        &onlyLabels);
+    return onlyLabels;
+  };
+  for (auto& control : internals::FindPpdOptionControls(GTK_WIDGET(dialog_))) {
+    if (!IsPaneKeyword(control.keyword)) continue;
+    g_object_ref(control.option);
+    gtkControls_.push_back(control);
+    hide(control.widget);
+    hide(control.label);
+    // Groups left empty go too, up to and including their notebook page.
+    GtkWidget* container = gtk_widget_get_parent(control.widget);
+    while (container != nullptr && GTK_IS_CONTAINER(container) && !GTK_IS_WINDOW(container) &&
+           !GTK_IS_NOTEBOOK(container) && onlyLabelsLeft(container)) {
+      GtkWidget* parent = gtk_widget_get_parent(container);
+      hide(container);
+      container = parent;
+    }
+  }
+}
+
+void PaneTab::ForgetHiddenControls(bool show) {
+  for (auto it = hidden_.rbegin(); it != hidden_.rend(); ++it) {
+    GtkWidget* widget = **it;
+    if (widget == nullptr) continue;  // gone with the controls GTK rebuilt
+    g_object_remove_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(it->get()));
+    // GTK decides itself which notebook pages a printer has.
+    if (show && !GTK_IS_NOTEBOOK(gtk_widget_get_parent(widget))) gtk_widget_show(widget);
+  }
+  hidden_.clear();
+}
+
+void PaneTab::AfterPaneRefresh() {
+  if (!pane_) return;
+  pdehost::OptionMap options;
+  std::string why;
+  if (!pane_->CollectOptions(&options, &why)) return;
+  const std::string din = DinOf(options);
+  if (din != lastDin_) {
+    lastDin_ = din;
+    dinEntered_ = true;
+  }
+  // GTK's values follow the pane, but for the DIN, which keeps the pane's starting code there.
+  for (const auto& control : gtkControls_) {
+    auto value = options.find(control.keyword);
+    if (value == options.end()) continue;
+    if (IsSecretKeyword(control.keyword)) {
+      const size_t digit = control.keyword.back() - '1';
+      if (digit < startDin_.size())
+        internals::SetOptionValue(control.option, std::string(1, startDin_[digit]));
+    } else {
+      internals::SetOptionValue(control.option, value->second);
+    }
+  }
+  auto mode = options.find("PrintMode");
+  SetPrintBlocked(mode != options.end() && mode->second == kPrivate && !dinEntered_);
+}
+
+gboolean PaneTab::OnDinEvent(GtkWidget*, GdkEvent* event, gpointer self) {
+  // Any key that reaches the field counts once its text changes; a digit typed over the same
+  // digit changes nothing, so a digit key counts by itself.
+  if (event->type == GDK_KEY_PRESS) {
+    const gunichar character = gdk_keyval_to_unicode(event->key.keyval);
+    if (g_unichar_isdigit(character)) static_cast<PaneTab*>(self)->dinEntered_ = true;
+  }
+  return FALSE;
+}
+
+void PaneTab::SetPrintBlocked(bool blocked) {
+  if (blocked == blocked_) return;
+  blocked_ = blocked;
+  gtk_widget_set_visible(hint_, blocked);
+  internals::SetPrinterListActivationBlocked(GTK_WIDGET(dialog_), blocked);
+  if (printButton_ == nullptr) return;
+  settingPrint_ = true;
+  gtk_widget_set_sensitive(printButton_, blocked ? FALSE : gtkWantsPrint_);
+  settingPrint_ = false;
+}
+
+void PaneTab::OnPrintSensitive(GObject* button, GParamSpec*, gpointer self) {
+  auto* tab = static_cast<PaneTab*>(self);
+  if (tab->settingPrint_) return;
+  tab->gtkWantsPrint_ = gtk_widget_get_sensitive(GTK_WIDGET(button));
+  if (tab->blocked_ && tab->gtkWantsPrint_) {
+    tab->settingPrint_ = true;
+    gtk_widget_set_sensitive(GTK_WIDGET(button), FALSE);
+    tab->settingPrint_ = false;
+  }
+}
+
+void PaneTab::OnResponse(int response) {
+  if (response != GTK_RESPONSE_OK || !pane_) return;
+  if (blocked_) {
+    // Only a Print the application answers itself gets here: GTK's own ways are blocked.
+    Note("Print was answered before a DIN was typed; the job carries GTK's values");
+    return;
+  }
+  pdehost::OptionMap options;
+  std::string why;
+  if (!pane_->CollectOptions(&options, &why)) {
+    Note("the pane's options are not printed: " + why);
+    return;
+  }
+  KeepJobOptions(pane_->queue(), options);
+  if (Integration().printed) Integration().printed(pane_->queue(), options);
+  for (auto& [keyword, value] : options) value.assign(value.size(), '\0');
+}
+
+}  // namespace pde::gtk

@@ -1,0 +1,493 @@
+// ModulePrintTest.cc: a plain GTK 3 program that prints one page through GtkPrintOperation and
+// knows nothing of the pane, run under Xvfb with the build's GTK module (GTK_MODULES) against a
+// private CUPS server. It works the dialog as a user does: the pane's tab, GTK's own controls,
+// Print and Cancel, and checks the printer's data and the settings it reads back.
+//
+// Run by tests/cups/private-cupsd.sh (queues in PDE_TEST_CUPS_QUEUE, _RAW_QUEUE, _DECLINED_QUEUE,
+// the queue's file device in PDE_TEST_CUPS_DEVICE). main gives the program a HOME of its own with
+// an lpoptions default for the queue, and a TMPDIR that must be empty again at the end; nor may
+// the module leave any object of its panes alive.
+#include <cups/cups.h>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <gtk/gtkunixprint.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "GtkDriving.h"
+#include "PrinterCode.h"
+#include "XDisplay.h"
+
+namespace {
+
+using pde::test::DrainEvents;
+using pde::test::TypeKeys;
+
+constexpr auto kDeadline = std::chrono::seconds(20);
+constexpr char kTabTitle[] = "Printer Features";
+// The texts the sample PPDs give the pane's fourteen options, as GTK's own controls label them.
+constexpr const char* kPaneOptionTexts[] = {"Print Mode", "Private Print DIN", "Department Code",
+                                            "Print Blank Pages", "Distinguish Thin Lines"};
+
+std::vector<std::string> debugLog;  // every message of the module's log domain
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+bool RunUntil(const std::function<bool()>& done) {
+  const guint ticker = g_timeout_add(
+      20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+  while (!done() && std::chrono::steady_clock::now() < deadline)
+    g_main_context_iteration(nullptr, TRUE);
+  g_source_remove(ticker);
+  return done();
+}
+
+// The jobs of queue, or of every queue when it is empty.
+int CountJobs(const std::string& queue, int which) {
+  cups_job_t* jobs = nullptr;
+  const int count =
+      cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.empty() ? nullptr : queue.c_str(), 0, which);
+  cupsFreeJobs(count, jobs);
+  return count;
+}
+
+// Every widget under root, internal children included, in tree order.
+void CollectWidgets(GtkWidget* root, std::vector<GtkWidget*>* widgets) {
+  widgets->push_back(root);
+  if (!GTK_IS_CONTAINER(root)) return;
+  gtk_container_forall(
+      GTK_CONTAINER(root),
+      [](GtkWidget* child, gpointer list) {
+        CollectWidgets(child, static_cast<std::vector<GtkWidget*>*>(list));
+      },
+      widgets);
+}
+
+std::vector<GtkWidget*> WidgetsOf(GtkWidget* root, GType type) {
+  std::vector<GtkWidget*> all, found;
+  CollectWidgets(root, &all);
+  for (GtkWidget* widget : all)
+    if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) found.push_back(widget);
+  return found;
+}
+
+bool IsInside(GtkWidget* widget, GtkWidget* ancestor) {
+  return ancestor != nullptr && (widget == ancestor || gtk_widget_is_ancestor(widget, ancestor));
+}
+
+class LiveServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* queue = std::getenv("PDE_TEST_CUPS_QUEUE");
+    const char* device = std::getenv("PDE_TEST_CUPS_DEVICE");
+    const char* raw = std::getenv("PDE_TEST_CUPS_RAW_QUEUE");
+    const char* declined = std::getenv("PDE_TEST_CUPS_DECLINED_QUEUE");
+    if (!queue || !device || !raw || !declined || !std::getenv("CUPS_SERVER"))
+      GTEST_SKIP() << "needs the private server of tests/cups/private-cupsd.sh";
+    PDE_REQUIRE_DISPLAY();
+    queue_ = queue;
+    device_ = device;
+    raw_ = raw;
+    declined_ = declined;
+    debugLog.clear();
+  }
+
+  void TearDown() override {
+    if (HasFailure()) {
+      for (const std::string& line : debugLog) std::cerr << "pdekit: " << line << "\n";
+    }
+    if (operation_ != nullptr) {
+      if (GtkWidget* dialog = Dialog())
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+      RunUntil([&] { return result_.has_value(); });
+      g_object_unref(operation_);
+    }
+    DrainEvents();
+  }
+
+  // Starts printing one page with the print dialog, as an application does; settings are the
+  // application's own (KEY, VALUE) print settings besides the printer.
+  void StartPrinting(const std::string& printer,
+                     const std::vector<std::pair<std::string, std::string>>& settings = {}) {
+    operation_ = gtk_print_operation_new();
+    gtk_print_operation_set_n_pages(operation_, 1);
+    gtk_print_operation_set_allow_async(operation_, TRUE);
+    GtkPrintSettings* initial = gtk_print_settings_new();
+    gtk_print_settings_set_printer(initial, printer.c_str());
+    for (const auto& [key, value] : settings)
+      gtk_print_settings_set(initial, key.c_str(), value.c_str());
+    gtk_print_operation_set_print_settings(operation_, initial);
+    g_object_unref(initial);
+    g_signal_connect(operation_, "draw-page",
+                     G_CALLBACK(+[](GtkPrintOperation*, GtkPrintContext* context, gint, gpointer) {
+                       cairo_t* cr = gtk_print_context_get_cairo_context(context);
+                       cairo_move_to(cr, 72, 72);
+                       cairo_show_text(cr, "Hello");
+                     }),
+                     nullptr);
+    g_signal_connect(
+        operation_, "done",
+        G_CALLBACK(+[](GtkPrintOperation*, GtkPrintOperationResult result, gpointer self) {
+          static_cast<LiveServer*>(self)->result_ = result;
+        }),
+        this);
+    GError* error = nullptr;
+    gtk_print_operation_run(operation_, GTK_PRINT_OPERATION_ACTION_PRINT_DIALOG, nullptr, &error);
+    ASSERT_EQ(error, nullptr) << error->message;
+    ASSERT_TRUE(RunUntil([&] { return Dialog() != nullptr && SelectedPrinter() == printer; }))
+        << "the dialog did not select " << printer;
+  }
+
+  GtkWidget* Dialog() const {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWidget* dialog = nullptr;
+    for (GList* node = windows; node != nullptr; node = node->next) {
+      if (GTK_IS_PRINT_UNIX_DIALOG(node->data) && gtk_widget_get_visible(GTK_WIDGET(node->data)))
+        dialog = GTK_WIDGET(node->data);
+    }
+    g_list_free(windows);
+    return dialog;
+  }
+
+  std::string SelectedPrinter() const {
+    GtkPrinter* printer =
+        gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(Dialog()));
+    return printer != nullptr ? gtk_printer_get_name(printer) : "";
+  }
+
+  // The notebook page whose tab says kTabTitle, when it is shown.
+  GtkWidget* Tab() const {
+    for (GtkWidget* notebook : WidgetsOf(Dialog(), GTK_TYPE_NOTEBOOK)) {
+      for (int i = 0; i < gtk_notebook_get_n_pages(GTK_NOTEBOOK(notebook)); ++i) {
+        GtkWidget* page = gtk_notebook_get_nth_page(GTK_NOTEBOOK(notebook), i);
+        const char* title = gtk_notebook_get_tab_label_text(GTK_NOTEBOOK(notebook), page);
+        if (title != nullptr && std::strcmp(title, kTabTitle) == 0 && gtk_widget_get_visible(page))
+          return page;
+      }
+    }
+    return nullptr;
+  }
+
+  void ShowTab() {
+    GtkWidget* notebook = gtk_widget_get_parent(Tab());
+    gtk_notebook_set_current_page(GTK_NOTEBOOK(notebook),
+                                  gtk_notebook_page_num(GTK_NOTEBOOK(notebook), Tab()));
+    DrainEvents();
+  }
+
+  // The tab's pop-ups and fields in the order the pane lays them out: print mode, department
+  // switch, blank pages, thin lines; DIN, department code.
+  GtkWidget* Popup(int index) const { return InReadingOrder(GTK_TYPE_COMBO_BOX)[index]; }
+  GtkWidget* Field(int index) const { return InReadingOrder(GTK_TYPE_ENTRY)[index]; }
+
+  // The tab's widgets of a type as a person reads them: top to bottom, then left to right.
+  std::vector<GtkWidget*> InReadingOrder(GType type) const {
+    GtkWidget* tab = Tab();
+    std::vector<GtkWidget*> widgets = WidgetsOf(tab, type);
+    auto position = [tab](GtkWidget* widget) {
+      int x = 0, y = 0;
+      gtk_widget_translate_coordinates(widget, tab, 0, 0, &x, &y);
+      return std::pair(y, x);
+    };
+    std::stable_sort(widgets.begin(), widgets.end(),
+                     [&](GtkWidget* a, GtkWidget* b) { return position(a) < position(b); });
+    return widgets;
+  }
+
+  std::string PopupText(int index) const {
+    gchar* text = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(Popup(index)));
+    std::string result = text != nullptr ? text : "";
+    g_free(text);
+    return result;
+  }
+
+  void Choose(int popup, const std::string& item) {
+    GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(Popup(popup)));
+    GtkTreeIter iter;
+    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
+         more = gtk_tree_model_iter_next(model, &iter)) {
+      gchar* text = nullptr;
+      gtk_tree_model_get(model, &iter, 0, &text, -1);
+      const bool match = text != nullptr && item == text;
+      g_free(text);
+      if (match) {
+        gtk_combo_box_set_active_iter(GTK_COMBO_BOX(Popup(popup)), &iter);
+        DrainEvents();
+        return;
+      }
+    }
+    ADD_FAILURE() << "no item " << item;
+  }
+
+  // Types text over the whole of a field, as focusing it with the keyboard selects it.
+  void TypeOver(int field, const std::string& text) {
+    gtk_widget_grab_focus(Field(field));
+    DrainEvents();
+    TypeKeys(Field(field), text);
+    DrainEvents();
+  }
+
+  GtkWidget* PrintButton() const {
+    return gtk_dialog_get_widget_for_response(GTK_DIALOG(Dialog()), GTK_RESPONSE_OK);
+  }
+
+  // GTK's own visible labels, outside the tab, that name one of the pane's options.
+  std::vector<std::string> GtkLabelsForPaneOptions() const {
+    std::vector<std::string> found;
+    for (GtkWidget* label : WidgetsOf(Dialog(), GTK_TYPE_LABEL)) {
+      if (IsInside(label, Tab()) || !gtk_widget_is_visible(label)) continue;
+      const std::string text = gtk_label_get_text(GTK_LABEL(label));
+      for (const char* option : kPaneOptionTexts)
+        if (text.rfind(option, 0) == 0) found.push_back(text);
+    }
+    return found;
+  }
+
+  void SelectInPrinterList(const std::string& printer) {
+    for (GtkWidget* view : WidgetsOf(Dialog(), GTK_TYPE_TREE_VIEW)) {
+      GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(view));
+      GtkTreeIter iter;
+      for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
+           more = gtk_tree_model_iter_next(model, &iter)) {
+        for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
+          if (gtk_tree_model_get_column_type(model, column) != G_TYPE_STRING) continue;
+          gchar* text = nullptr;
+          gtk_tree_model_get(model, &iter, column, &text, -1);
+          const bool match = text != nullptr && printer == text;
+          g_free(text);
+          if (match) {
+            gtk_tree_selection_select_iter(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), &iter);
+            return;
+          }
+        }
+      }
+    }
+    ADD_FAILURE() << printer << " is not in the printer list";
+  }
+
+  void ActivateSelectedPrinter() {
+    for (GtkWidget* view : WidgetsOf(Dialog(), GTK_TYPE_TREE_VIEW)) {
+      GtkTreeModel* model = nullptr;
+      GtkTreeIter iter;
+      if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), &model,
+                                           &iter))
+        continue;
+      GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
+      gtk_tree_view_row_activated(GTK_TREE_VIEW(view), path,
+                                  gtk_tree_view_get_column(GTK_TREE_VIEW(view), 0));
+      gtk_tree_path_free(path);
+    }
+  }
+
+  // Presses Print and waits until the operation is done and the queue's job has completed.
+  void PrintAndWait(const std::string& queue) {
+    const int before = CountJobs(queue, CUPS_WHICHJOBS_COMPLETED);
+    ASSERT_TRUE(RunUntil([&] { return gtk_widget_is_sensitive(PrintButton()); }));
+    gtk_button_clicked(GTK_BUTTON(PrintButton()));
+    ASSERT_TRUE(RunUntil([&] { return result_.has_value(); }));
+    ASSERT_EQ(*result_, GTK_PRINT_OPERATION_RESULT_APPLY);
+    ASSERT_TRUE(RunUntil([&] {
+      return CountJobs(queue, CUPS_WHICHJOBS_ACTIVE) == 0 &&
+             CountJobs(queue, CUPS_WHICHJOBS_COMPLETED) > before;
+    })) << "the job did not complete";
+  }
+
+  bool Logged(const std::string& text) const {
+    for (const std::string& line : debugLog)
+      if (line.find(text) != std::string::npos) return true;
+    return false;
+  }
+
+  std::string queue_, device_, raw_, declined_;
+  GtkPrintOperation* operation_ = nullptr;
+  std::optional<GtkPrintOperationResult> result_;
+};
+
+TEST_F(LiveServer, ThePaneIsTheOneTruthAndThePrinterGetsExactlyItsCodes) {
+  // The application's own settings hold a blank-pages choice and a DIN digit.
+  ASSERT_NO_FATAL_FAILURE(
+      StartPrinting(queue_, {{"cups-BlankPage", "True"}, {"cups-DINDigit1", "9"}}));
+  ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; })) << "no tab for " << queue_;
+  ShowTab();
+  // PPD defaults, then lpoptions (DeptCode=True, see main), then the application's settings;
+  // the DIN starts as the default code.
+  EXPECT_EQ(PopupText(0), "Normal");
+  EXPECT_EQ(PopupText(1), "On");
+  EXPECT_EQ(PopupText(2), "On");
+  EXPECT_EQ(PopupText(3), "Off");
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(Field(0))), "58203");
+  EXPECT_EQ(GtkLabelsForPaneOptions(), std::vector<std::string>{});
+  EXPECT_TRUE(Logged("VELMORA q-RX730Series")) << "the model name is not in the debug log";
+
+  Choose(0, "Private");
+  EXPECT_FALSE(gtk_widget_is_sensitive(PrintButton())) << "Print before a DIN was typed";
+  bool hintShown = false;
+  for (GtkWidget* label : WidgetsOf(Tab(), GTK_TYPE_LABEL)) {
+    if (gtk_widget_is_visible(label) && std::strstr(gtk_label_get_text(GTK_LABEL(label)), "DIN"))
+      hintShown =
+          hintShown || std::strstr(gtk_label_get_text(GTK_LABEL(label)), "Print") != nullptr;
+  }
+  EXPECT_TRUE(hintShown) << "no line in the tab says why Print waits";
+  // Nor does a double click in the printer list print.
+  ActivateSelectedPrinter();
+  DrainEvents();
+  ASSERT_NE(Dialog(), nullptr);
+  EXPECT_FALSE(result_.has_value());
+  TypeOver(0, "13579");
+  TypeOver(1, "24680");
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(Field(0))), "13579");
+  EXPECT_TRUE(gtk_widget_is_sensitive(PrintButton()));
+  if (const char* directory = std::getenv("PDE_SCREENSHOT_DIR")) {
+    EXPECT_TRUE(pde::test::SaveWidgetPng(Dialog(), std::string(directory) + "/module-tab.png"));
+  }
+  ASSERT_NO_FATAL_FAILURE(PrintAndWait(queue_));
+
+  pde::test::PaneOptions chosen = pde::test::DefaultPaneOptions();
+  chosen["PrintMode"] = "Private";
+  chosen["DeptCode"] = "True";
+  chosen["BlankPage"] = "True";
+  for (int i = 0; i < 5; ++i) {
+    chosen["DINDigit" + std::to_string(i + 1)] = std::string(1, "13579"[i]);
+    chosen["DCDigit" + std::to_string(i + 1)] = std::string(1, "24680"[i]);
+  }
+  EXPECT_EQ(pde::test::CheckPrinterCode(ReadWholeFile(device_), chosen), "");
+
+  // What the application reads back agrees with the pane and holds no DIN digit.
+  GtkPrintSettings* settings = gtk_print_operation_get_print_settings(operation_);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_STREQ(gtk_print_settings_get(settings, "cups-PrintMode"), "Private");
+  EXPECT_STREQ(gtk_print_settings_get(settings, "cups-DCDigit1"), "2");
+  std::string readBack;
+  gtk_print_settings_foreach(
+      settings,
+      [](const gchar* key, const gchar* value, gpointer text) {
+        *static_cast<std::string*>(text) += std::string(key) + "=" + value + "\n";
+      },
+      &readBack);
+  EXPECT_EQ(readBack.find("DINDigit"), std::string::npos) << readBack;
+}
+
+TEST_F(LiveServer, ADeclinedQueueGetsGtksControlsBackAndCancelPrintsNothing) {
+  const int jobsBefore = CountJobs("", CUPS_WHICHJOBS_ALL);
+  ASSERT_GE(jobsBefore, 0) << cupsLastErrorString();
+  ASSERT_NO_FATAL_FAILURE(StartPrinting(queue_));
+  ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
+  SelectInPrinterList(declined_);
+  ASSERT_TRUE(RunUntil(
+      [&] { return SelectedPrinter() == declined_ && Logged("the pane declined the printer"); }));
+  DrainEvents();
+  EXPECT_EQ(Tab(), nullptr);
+  EXPECT_FALSE(GtkLabelsForPaneOptions().empty()) << "GTK's own controls are not back";
+  gtk_dialog_response(GTK_DIALOG(Dialog()), GTK_RESPONSE_CANCEL);
+  ASSERT_TRUE(RunUntil([&] { return result_.has_value(); }));
+  EXPECT_EQ(*result_, GTK_PRINT_OPERATION_RESULT_CANCEL);
+  DrainEvents();
+  EXPECT_EQ(CountJobs("", CUPS_WHICHJOBS_ALL), jobsBefore);
+}
+
+// Whatever keeps the pane away, the dialog prints with GTK's own controls and says why in one
+// line of the debug log.
+TEST_F(LiveServer, WithoutThePaneTheApplicationStillPrints) {
+  const std::string brokenBundles = std::string(std::getenv("TMPDIR")) + "/plugins";
+  std::filesystem::create_directories(brokenBundles + "/ZORPDE.plugin/Contents");
+  std::ofstream(brokenBundles + "/ZORPDE.plugin/Contents/Info.plist") << "<plist><dict>";
+  struct Case {
+    std::string queue, pluginDir, why;
+  } cases[] = {
+      {raw_, "", "has no PPD"},
+      {queue_, brokenBundles, "no pane for printer \"" + queue_ + "\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.queue + " " + c.pluginDir);
+    if (!c.pluginDir.empty()) setenv("PDE_PLUGIN_DIR", c.pluginDir.c_str(), 1);
+    debugLog.clear();
+    result_.reset();
+    ASSERT_NO_FATAL_FAILURE(StartPrinting(c.queue));
+    EXPECT_TRUE(RunUntil([&] { return Logged(c.why); }));
+    EXPECT_EQ(Tab(), nullptr);
+    ASSERT_NO_FATAL_FAILURE(PrintAndWait(c.queue));
+    unsetenv("PDE_PLUGIN_DIR");
+    g_clear_object(&operation_);
+  }
+  std::filesystem::remove_all(brokenBundles);
+}
+
+// An application's own GtkPrintUnixDialog, destroyed while the PPD is fetched and while the pane
+// is open.
+TEST_F(LiveServer, ADialogDestroyedAnyTimeLeavesNothingBehind) {
+  for (bool waitForTab : {false, true}) {
+    GtkWidget* dialog = gtk_print_unix_dialog_new("Test", nullptr);
+    GtkPrintSettings* settings = gtk_print_settings_new();
+    gtk_print_settings_set_printer(settings, queue_.c_str());
+    gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), settings);
+    g_object_unref(settings);
+    gtk_widget_show(dialog);
+    ASSERT_TRUE(RunUntil([&] { return SelectedPrinter() == queue_; }));
+    if (waitForTab) {
+      ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
+    }
+    gtk_widget_destroy(dialog);
+    const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    RunUntil([&] { return std::chrono::steady_clock::now() > settle; });
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // A HOME and TMPDIR of the program's own, set before libcups first reads them.
+  std::string home = (std::filesystem::temp_directory_path() / "pde-module-XXXXXX").string();
+  if (mkdtemp(home.data()) == nullptr) return 1;
+  const std::string tmp = home + "/tmp";
+  std::filesystem::create_directories(home + "/.cups");
+  std::filesystem::create_directories(tmp);
+  if (const char* queue = std::getenv("PDE_TEST_CUPS_QUEUE"))
+    std::ofstream(home + "/.cups/lpoptions") << "Dest " << queue << " DeptCode=True\n";
+  setenv("HOME", home.c_str(), 1);
+  setenv("TMPDIR", tmp.c_str(), 1);
+  g_log_set_handler(
+      "pdekit", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK),
+      [](const gchar*, GLogLevelFlags, const gchar* message, gpointer) {
+        debugLog.emplace_back(message);
+      },
+      nullptr);
+  int status = RUN_ALL_TESTS();
+  // Every PPD fetched for a dialog is gone again, and so is every object of the panes the module
+  // opened (its Core Foundation layer counts them).
+  if (status == 0 && !std::filesystem::is_empty(tmp)) {
+    std::cerr << "files left in " << tmp << "\n";
+    status = 1;
+  }
+  // GTK loads modules with local binding: ask the layer's library for its count directly.
+  using CountFunction = long (*)();
+  void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
+  auto count = layer != nullptr
+                   ? reinterpret_cast<CountFunction>(dlsym(layer, "_ZN3pde15LiveObjectCountEv"))
+                   : nullptr;
+  if (status == 0 && std::getenv("CUPS_SERVER") != nullptr && (count == nullptr || count() != 0)) {
+    std::cerr << "the module's objects cannot be counted or are left alive\n";
+    status = 1;
+  }
+  if (layer != nullptr) dlclose(layer);
+  std::filesystem::remove_all(home);
+  return status;
+}

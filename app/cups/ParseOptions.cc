@@ -9,7 +9,9 @@ namespace pde::cups {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 bool IsKeywordCharacter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -25,9 +27,9 @@ bool StartsAssignment(std::string_view text, size_t at) {
 
 // True when text at `at` starts a "-o" word of lp's: "-o" alone or glued to an option.
 bool StartsDashO(std::string_view text, size_t at) {
-  return text.substr(at, 2) == "-o" && (at + 2 == text.size() || IsBlank(text[at + 2]) ||
-                                        StartsAssignment(text, at + 2) ||
-                                        IsKeywordCharacter(text[at + 2]));
+  return text.substr(at, 2) == "-o" &&
+         (at + 2 == text.size() || IsBlank(text[at + 2]) || StartsAssignment(text, at + 2) ||
+          IsKeywordCharacter(text[at + 2]));
 }
 
 // Drops lp's "-o" words and turns the commas that separate entries into blanks, leaving quoted

@@ -29,7 +29,8 @@ bool ReadPpdOptions(const std::string& path, std::vector<PpdOption>* options, st
   for (ppd_option_t* option = ppdFirstOption(ppd.get()); option != nullptr;
        option = ppdNextOption(ppd.get())) {
     PpdOption entry{option->keyword, option->defchoice, {}};
-    for (int i = 0; i < option->num_choices; ++i) entry.choices.emplace_back(option->choices[i].choice);
+    for (int i = 0; i < option->num_choices; ++i)
+      entry.choices.emplace_back(option->choices[i].choice);
     options->push_back(std::move(entry));
   }
   return true;

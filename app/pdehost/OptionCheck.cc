@@ -14,12 +14,17 @@ namespace pdehost {
 namespace {
 
 // Options CUPS itself takes for every job (lp(1), "Standard Printing Options"); no PPD lists them.
-constexpr std::string_view kCupsJobOptions[] = {
-    "collate",          "copies",         "fit-to-page",     "job-hold-until", "job-priority",
-    "job-sheets",       "landscape",      "media",           "mirror",         "number-up",
-    "number-up-layout", "orientation-requested", "output-order", "outputorder", "page-border",
-    "page-ranges",      "page-set",       "print-color-mode", "print-quality", "printer-resolution",
-    "scaling",          "sides"};
+constexpr std::string_view kCupsJobOptions[] = {"collate",          "copies",
+                                                "fit-to-page",      "job-hold-until",
+                                                "job-priority",     "job-sheets",
+                                                "landscape",        "media",
+                                                "mirror",           "number-up",
+                                                "number-up-layout", "orientation-requested",
+                                                "output-order",     "outputorder",
+                                                "page-border",      "page-ranges",
+                                                "page-set",         "print-color-mode",
+                                                "print-quality",    "printer-resolution",
+                                                "scaling",          "sides"};
 
 std::string JoinChoices(const std::vector<std::string>& choices) {
   std::string joined;

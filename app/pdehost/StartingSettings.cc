@@ -11,7 +11,9 @@ namespace pdehost {
 
 namespace {
 
-bool IsDinDigit(const std::string& keyword) { return keyword.starts_with("DINDigit"); }
+bool IsDinDigit(const std::string& keyword) {
+  return keyword.starts_with("DINDigit");
+}
 
 // The PPD's options by keyword.
 using PpdOptionIndex = std::unordered_map<std::string, const pde::cups::PpdOption*>;

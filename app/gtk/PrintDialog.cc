@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "SavedSettings.h"
+#include "pde/InputFiles.h"
 
 namespace pde::gtk {
 namespace {
@@ -16,7 +17,7 @@ bool IsCupsPrinter(GtkPrinter* printer) {
 }
 
 void Say(const std::string& message) {
-  std::cerr << "pdeprint: " << message << "\n";
+  std::cerr << "pdeprint: " << pde::EscapeBytes(message) << "\n";
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ void CFShow(CFTypeRef obj) {
     return;
   }
   try {
-    std::string text = pde::cf::UTF16ToUTF8(pde::cf::DescriptionOf(obj));
+    std::string text = pde::EscapeBytes(pde::cf::UTF16ToUTF8(pde::cf::DescriptionOf(obj)));
     std::fprintf(stderr, "%s\n", text.c_str());
   } catch (...) {
     std::fputs("CFShow: out of memory\n", stderr);

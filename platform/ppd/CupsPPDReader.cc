@@ -83,4 +83,17 @@ OSStatus ParsePPDMainKeywords(std::string_view text, std::vector<MainKeyword>* k
   return noErr;
 }
 
+OSStatus ParsePPDFileText(const std::string& path, std::string_view text,
+                          std::vector<MainKeyword>* keywords, std::string* error) {
+  int line = 0;
+  std::string why;
+  OSStatus status = ParsePPDMainKeywords(text, keywords, &line, &why);
+  if (status == kPPDMalformedErr) {
+    *error = path + ":" + std::to_string(line) + ": " + why;
+  } else if (status != noErr) {
+    *error = why.empty() ? std::string() : path + ": " + why;
+  }
+  return status;
+}
+
 }  // namespace pde::ppd

@@ -104,7 +104,7 @@ TEST_P(MalformedNibTest, IsRefusedWithItsFileAndTheFault) {
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, MalformedNibTest,
     ::testing::Values(
-        MalformedNib{"Absent", "cannot be opened"},
+        MalformedNib{"Absent", "No such file or directory"},
         MalformedNib{"NotAPlist", "malformed property list"},
         MalformedNib{"Truncated", "malformed property list"},
         MalformedNib{"NoWindows", "unknown key \"Dialogs\""},
@@ -150,7 +150,7 @@ TEST_F(NibTest, AnOversizedFileIsRefusedUnread) {
   {
     std::ofstream out(path, std::ios::binary);
     out << "<plist version=\"1.0\"><dict><key>Windows</key><dict/></dict></plist>";
-    out << std::string(toolkit::kMaxNibFileSize, ' ');
+    out << std::string(MaxInputFileSize(InputKind::kNib), ' ');
   }
   std::string error;
   EXPECT_FALSE(toolkit::ReadNibFile(path, &error));

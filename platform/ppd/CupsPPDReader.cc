@@ -89,7 +89,8 @@ OSStatus ParsePPDFileText(const std::string& path, std::string_view text,
   std::string why;
   OSStatus status = ParsePPDMainKeywords(text, keywords, &line, &why);
   if (status == kPPDMalformedErr) {
-    *error = path + ":" + std::to_string(line) + ": " + why;
+    // libcups names line 0 when the file ends before its first line (an empty file).
+    *error = path + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + why;
   } else if (status != noErr) {
     *error = why.empty() ? std::string() : path + ": " + why;
   }

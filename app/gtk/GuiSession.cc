@@ -5,7 +5,7 @@
 
 #include "Emitters.h"
 #include "HostWindow.h"
-#include "pde/InputFiles.h"
+#include "pde/EscapedText.h"
 
 namespace pdehost {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "SavedSettings.h"
-#include "pde/InputFiles.h"
+#include "pde/EscapedText.h"
 
 namespace pde::gtk {
 namespace {

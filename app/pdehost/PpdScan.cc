@@ -8,6 +8,7 @@
 
 #include "Files.h"
 #include "Paths.h"
+#include "pde/EscapedText.h"
 #include "pde/PPDHost.h"
 
 namespace pdehost {

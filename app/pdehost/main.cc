@@ -16,6 +16,7 @@
 #include "Submission.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
+#include "pde/EscapedText.h"
 #include "pde/InputFiles.h"
 #include "pde/PrintingHost.h"
 #include "pde/cups/CupsQueue.h"

@@ -18,7 +18,7 @@
 #include "MainKeywordIndex.h"
 #include "PPDFileText.h"
 #include "pde/Diagnostics.h"
-#include "pde/InputFiles.h"
+#include "pde/EscapedText.h"
 #include "pde/PPDHost.h"
 #include "pde/PrintingHost.h"
 

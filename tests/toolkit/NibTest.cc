@@ -1,8 +1,4 @@
 // NibTest.cc: nib references and windows made from them, and the refusal of malformed nibs.
-#include <filesystem>
-#include <fstream>
-
-#include "NibReader.h"
 #include "ToolkitTesting.h"
 #include "pde/Diagnostics.h"
 
@@ -141,21 +137,6 @@ TEST_F(NibTest, NamesThatAreNotPlainNibNamesAreRefused) {
   WindowRef window = nullptr;
   EXPECT_EQ(CreateWindowFromNib(nullptr, CFSTR("Dialog"), &window), paramErr);
   DisposeNibReference(nullptr);
-}
-
-TEST_F(NibTest, AnOversizedFileIsRefusedUnread) {
-  std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "toolkit-huge.nib";
-  std::filesystem::create_directories(dir);
-  std::string path = (dir / "objects.plist").string();
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << "<plist version=\"1.0\"><dict><key>Windows</key><dict/></dict></plist>";
-    out << std::string(MaxInputFileSize(InputKind::kNib), ' ');
-  }
-  std::string error;
-  EXPECT_FALSE(toolkit::ReadNibFile(path, &error));
-  EXPECT_EQ(error, path + ": larger than 1048576 bytes");
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

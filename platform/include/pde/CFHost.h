@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../../../host/CoreFoundation/CoreFoundation.h"
+#include "EscapedText.h"
 #include "InputFiles.h"
 
 namespace pde {

@@ -1,5 +1,5 @@
 // InputFiles.h: the one reader of files that come from outside (bundles, PPDs, scripts, settings,
-// presets), and the escaping of their bytes before they reach a terminal or a message.
+// presets).
 //
 // Every layer and host reads such files through ReadInputFile, so that each kind has one size
 // limit wherever it is read, nothing but a regular file is read, and a FIFO or a device put in a
@@ -47,11 +47,5 @@ InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* by
 // run in which a layer refused one of its files on the way (a bundle's strings table or nib).
 std::vector<std::string> RefusedInputFiles();
 void ClearRefusedInputFiles();
-
-// The bytes as a terminal or a message may show them: control characters (below 0x20, 0x7F,
-// and U+0080 to U+009F), bytes that are not well-formed UTF-8, and the backslash are written as
-// "\xNN" (a backslash as two backslashes), so that text read from a file or a server can neither drive a
-// terminal nor forge a line of a message. Printable ASCII and UTF-8 text comes back as it is.
-std::string EscapeBytes(std::string_view bytes);
 
 }  // namespace pde

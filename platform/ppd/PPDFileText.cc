@@ -1,7 +1,9 @@
 // PPDFileText.cc: reads a PPD file's text within the limits the parser is safe under.
 #include "PPDFileText.h"
 
+#include <map>
 #include <string>
+#include <string_view>
 
 #include "../../host/PPDLib/PPDLib.h"
 
@@ -20,6 +22,35 @@ std::size_t CountKeywordLines(const std::string& text) {
     if (text[i] == '*' && (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r')) ++lines;
   }
   return lines;
+}
+
+// The main keywords a PPD gives once, whose value libcups copies without freeing an earlier copy:
+// given again, each repetition would leak its value for as long as the process runs.
+constexpr std::string_view kOnceOnlyKeywords[] = {"LanguageEncoding", "NickName", "JCLBegin",
+                                                  "JCLEnd", "JCLToPSInterpreter"};
+
+// "<line>: why" for the first once-only keyword given again, empty when there is none. Lines end
+// at '\n', or at a '\r' not followed by one.
+std::string RepeatedOnceOnlyKeyword(std::string_view text) {
+  std::map<std::string_view, std::size_t> firstLines;
+  std::size_t line = 1;
+  for (std::size_t start = 0; start < text.size(); ++line) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view content = text.substr(start, end - start);
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    if (content.empty() || content[0] != '*') continue;
+    const std::string_view keyword = content.substr(1, content.find_first_of(": \t") - 1);
+    for (std::string_view once : kOnceOnlyKeywords) {
+      if (keyword != once) continue;
+      auto [first, isFirst] = firstLines.emplace(once, line);
+      if (!isFirst) {
+        return std::to_string(line) + ": *" + std::string(once) + " given again (first on line " +
+               std::to_string(first->second) + ")";
+      }
+    }
+  }
+  return {};
 }
 
 bool IsGzipCompressed(const std::string& text) {
@@ -47,6 +78,11 @@ OSStatus ReadPPDFileText(const std::string& path, std::string* text, std::string
   if (CountKeywordLines(*text) > kMaxPPDKeywordLines) {
     return Refuse(kPPDMalformedErr, path,
                   "more than " + std::to_string(kMaxPPDKeywordLines) + " keyword lines", error);
+  }
+  std::string repeated = RepeatedOnceOnlyKeyword(*text);
+  if (!repeated.empty()) {
+    *error = path + ":" + repeated;
+    return kPPDMalformedErr;
   }
   return noErr;
 }

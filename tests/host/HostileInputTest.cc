@@ -138,6 +138,9 @@ TEST_F(HostileInput, APPDThePPDLibraryRefusesIsBadInputWithItsLine) {
       {"garbage", "garbage\n", ":1: Missing asterisk in column 1"},
       {"a long line", "*PPD-Adobe: \"4.3\"\n*ModelName: \"" + std::string(300, 'a') + "\"\n",
        ":2: Line longer than the maximum allowed (255 characters)"},
+      {"a repeated *NickName (libcups would leak the first)",
+       "*PPD-Adobe: \"4.3\"\r\n*NickName: \"a\"\r\n*ModelName: \"m\"\r\n*NickName: \"b\"\r\n",
+       ":4: *NickName given again (first on line 2)"},
   };
   for (const auto& ppd : ppds) {
     const fs::path file = dir_ / "printer.ppd";

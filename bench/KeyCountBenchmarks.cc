@@ -33,7 +33,10 @@ void DictionaryKeys(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(DictionaryKeys)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)
+BENCHMARK(DictionaryKeys)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
 void StringsTableKeys(benchmark::State& state) {
@@ -46,7 +49,10 @@ void StringsTableKeys(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(StringsTableKeys)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)
+BENCHMARK(StringsTableKeys)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
 // pdehost --settings: the file's lines parsed, then stored in the ticket's PPD dictionary.
@@ -67,7 +73,10 @@ void SettingsKeys(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(SettingsKeys)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)
+BENCHMARK(SettingsKeys)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
 }  // namespace

@@ -30,7 +30,9 @@ bool ReadStream(std::istream& in, const std::string& path, size_t maxBytes, std:
 
 bool ReadWholeFile(const std::string& path, pde::InputKind kind, std::string* bytes,
                    std::string* error) {
-  if (path == "-") return ReadStream(std::cin, "<stdin>", pde::MaxInputFileSize(kind), bytes, error);
+  if (path == "-") {
+    return ReadStream(std::cin, "<stdin>", pde::MaxInputFileSize(kind), bytes, error);
+  }
   return pde::ReadInputFile(path, kind, bytes, error) == pde::InputRead::kRead;
 }
 

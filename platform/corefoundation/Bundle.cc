@@ -69,7 +69,8 @@ CFOpaqueBundle* OpenDirectory(const std::string& directory) {
     return nullptr;
   }
   if (CFGetTypeID(info.get()) != CFDictionaryGetTypeID()) {
-    std::fprintf(stderr, "CFBundleCreate: %s: not a dictionary\n", pde::EscapeBytes(plistPath).c_str());
+    std::fprintf(stderr, "CFBundleCreate: %s: not a dictionary\n",
+                 pde::EscapeBytes(plistPath).c_str());
     return nullptr;
   }
   auto* bundle = NewObject<CFOpaqueBundle>(kBundleClass);

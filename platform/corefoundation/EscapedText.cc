@@ -4,7 +4,9 @@
 namespace pde {
 namespace {
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 // The length of the well-formed UTF-8 character at the start of text (2 to 4 bytes, no
 // overlong forms, no surrogates), or 0.

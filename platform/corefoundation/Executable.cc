@@ -68,8 +68,7 @@ bool WithinFile(std::uint64_t offset, std::uint64_t length, std::uint64_t fileSi
 // it is one.
 std::string ElfProblem(int fd, std::uint64_t fileSize) {
   Elf64_Ehdr header{};
-  if (!ReadAt(fd, &header, sizeof header, 0) ||
-      std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) {
+  if (!ReadAt(fd, &header, sizeof header, 0) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) {
     return "not an ELF file";
   }
   if (header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_ident[EI_DATA] != ELFDATA2LSB ||

@@ -71,7 +71,8 @@ struct Hostility {
 const Hostility kHostilities[] = {
     {"a FIFO", [](const fs::path& p, std::size_t) { mkfifo(p.c_str(), 0600); },
      "a FIFO, not a regular file"},
-    {"a link to /dev/zero", [](const fs::path& p, std::size_t) { fs::create_symlink("/dev/zero", p); },
+    {"a link to /dev/zero",
+     [](const fs::path& p, std::size_t) { fs::create_symlink("/dev/zero", p); },
      "a character device, not a regular file"},
     {"a directory", [](const fs::path& p, std::size_t) { fs::create_directory(p); },
      "a directory, not a regular file"},
@@ -106,20 +107,19 @@ TEST_F(HostileInput, EveryReaderRefusesEveryHostileFileByNameWithExitStatus2) {
   for (const Reader& reader : kReaders) {
     for (const Hostility& hostility : kHostilities) {
       const fs::path file = dir_ / reader.file;
-      std::string arguments = "--bundle " + bundle().string() + " --script " +
-                              (dir_ / "summary.session").string();
+      std::string arguments =
+          "--bundle " + bundle().string() + " --script " + (dir_ / "summary.session").string();
       if (*reader.option) arguments += std::string(" ") + reader.option + " " + file.string();
       fs::remove(file);
       const std::size_t limit = pde::MaxInputFileSize(reader.kind);
       hostility.make(file, limit);
-      const std::string why = hostility.why.empty()
-                                  ? "larger than " + std::to_string(limit) + " bytes"
-                                  : hostility.why;
+      const std::string why =
+          hostility.why.empty() ? "larger than " + std::to_string(limit) + " bytes" : hostility.why;
       const HostRun run = RunHost(arguments);
       const std::string label = std::string(reader.name) + " as " + hostility.name;
       EXPECT_EQ(run.exitStatus, 2) << label << "\n" << run.err;
       EXPECT_NE(run.err.find(file.string() + ": " + why), std::string::npos) << label << "\n"
-                                                                            << run.err;
+                                                                             << run.err;
       fs::remove_all(file);
       fs::remove_all(bundle());
       fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);

@@ -135,10 +135,4 @@ std::vector<std::string> RefusedInputFiles() {
   return record.messages;
 }
 
-void ClearRefusedInputFiles() {
-  Refusals& record = RefusalRecord();
-  std::lock_guard lock(record.mutex);
-  record.messages.clear();
-}
-
 }  // namespace pde

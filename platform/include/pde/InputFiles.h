@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace pde {
@@ -42,10 +41,9 @@ enum class InputRead {
 InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* bytes,
                         std::string* error);
 
-// The messages ("<path>: why") of the files ReadInputFile refused (kUnreadable or kTooLarge) since
-// the last ClearRefusedInputFiles, oldest first; the first 64 are kept. A host uses them to fail a
-// run in which a layer refused one of its files on the way (a bundle's strings table or nib).
+// The messages ("<path>: why") of the files ReadInputFile refused (kUnreadable or kTooLarge) in
+// this process, oldest first; the first 64 are kept. A host uses them to fail a run in which a
+// layer refused one of its files on the way (a bundle's strings table or nib).
 std::vector<std::string> RefusedInputFiles();
-void ClearRefusedInputFiles();
 
 }  // namespace pde

@@ -5,6 +5,7 @@
 
 #include "Emitters.h"
 #include "HostWindow.h"
+#include "pde/EscapedText.h"
 
 namespace pdehost {
 
@@ -24,7 +25,7 @@ int RunGuiSession(DialogSession* session, const HostOptions& options, std::strin
   OptionMap printed;
   std::string error;
   if (!session->PrintSettings(&printed, &error)) {
-    std::cerr << "pdehost: " << error << "\n";
+    std::cerr << "pdehost: " << pde::EscapeBytes(error) << "\n";
     return 2;
   }
   *out +=

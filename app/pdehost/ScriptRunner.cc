@@ -58,7 +58,7 @@ class Runner {
   }
 
   void Note(const Action& action, const std::string& what) {
-    notes_ << Where(action) << action.source << ": " << what << "\n";
+    notes_ << pde::EscapeBytes(Where(action) + action.source + ": " + what) << "\n";
   }
 
   void NoteUnusual(const Action& action, OSStatus status) {

@@ -17,6 +17,8 @@
 #include "Version.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
+#include "pde/EscapedText.h"
+#include "pde/InputFiles.h"
 #include "pde/PrintingHost.h"
 #include "pde/cups/CupsQueue.h"
 
@@ -28,6 +30,12 @@ constexpr int kExitOk = 0;
 constexpr int kExitExpectFailed = 1;
 constexpr int kExitBadInput = 2;
 constexpr int kExitLeaked = 3;
+
+// Writes a message line to standard error, its bytes escaped: names and texts in it may come
+// from files and servers.
+void Say(const std::string& message) {
+  std::cerr << pde::EscapeBytes(message) << "\n";
+}
 
 // The bundle to load: --bundle, else the one the PPD names, else the one the build makes.
 bool ResolveBundle(const HostOptions& options, const std::string& ppdPath, const PpdFacts& facts,
@@ -84,14 +92,14 @@ void InjectFailures(const std::vector<InjectedFailure>& failures) {
 void ReportMissingPane(const DialogSession& session, const PpdFacts& facts) {
   const std::string status = std::to_string(session.lastStatus());
   if (!session.prologueSucceeded()) {
-    std::cerr << "pdehost: the pane's Prologue failed (status " << status
-              << "); the dialog goes on without the pane\n";
+    Say("pdehost: the pane's Prologue failed (status " + status +
+        "); the dialog goes on without the pane");
   } else if (session.lastStatus() == kPMInvalidPDEContext) {
-    std::cerr << "pdehost: the pane declined the printer \"" << facts.modelName << "\" (status "
-              << status << "); the dialog goes on without the pane\n";
+    Say("pdehost: the pane declined the printer \"" + facts.modelName + "\" (status " + status +
+        "); the dialog goes on without the pane");
   } else {
-    std::cerr << "pdehost: the pane's Initialize failed (status " << status
-              << "); the dialog goes on without the pane\n";
+    Say("pdehost: the pane's Initialize failed (status " + status +
+        "); the dialog goes on without the pane");
   }
 }
 
@@ -101,9 +109,9 @@ int PrintFile(const HostOptions& options, DialogSession* session, std::string* o
   std::string note;
   std::string error;
   const int job = SubmitSessionJob(session, options.printerQueue, options.printFile, &note, &error);
-  if (!note.empty()) std::cerr << "pdehost: " << note << "\n";
+  if (!note.empty()) Say("pdehost: " + note);
   if (job <= 0) {
-    std::cerr << "pdehost: " << error << "\n";
+    Say("pdehost: " + error);
     return kExitBadInput;
   }
   *out += SubmittedJobLine(job, options.printerQueue);
@@ -118,7 +126,7 @@ int RunSession(const HostOptions& options, std::string* out) {
   std::string ppdPath;
   if (!ResolvePpd(options, &fetchedPpd, &ppdPath, &error) ||
       (!options.printFile.empty() && !pde::cups::CanSubmitFile(options.printFile, &error))) {
-    std::cerr << "pdehost: " << error << "\n";
+    Say("pdehost: " + error);
     return kExitBadInput;
   }
   PpdFacts facts;
@@ -131,7 +139,7 @@ int RunSession(const HostOptions& options, std::string* out) {
        !ReadSettingsFile(options.settingsPath, &setup.settings, &error)) ||
       !ParseOptionList(options.optionList, &fromOptions, &error) ||
       !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {
-    std::cerr << error << "\n";
+    Say(error);
     return kExitBadInput;
   }
   setup.ppdPath = ppdPath;
@@ -140,25 +148,28 @@ int RunSession(const HostOptions& options, std::string* out) {
   InjectFailures(options.failures);
   DialogSession session;
   if (!session.Open(setup, &error) || !session.Start(&error)) {
-    std::cerr << error << "\n";
+    Say(error);
     return kExitBadInput;
   }
   if (!session.paneShown()) ReportMissingPane(session, facts);
   if (options.gui) {
     const int status = RunGuiSession(&session, options, out);
+    if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
     return status == kExitOk && !options.printFile.empty() ? PrintFile(options, &session, out) : status;
   }
   const RunResult result =
       RunScript(script, &session, RunSettings{options.emit, options.quiet, options.printerQueue},
                 out, std::cerr);
+  // A file of the bundle a platform layer refused on the way (its message is out): bad input.
+  if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
   switch (result.outcome) {
     case RunOutcome::kCompleted:
       return options.printFile.empty() ? kExitOk : PrintFile(options, &session, out);
     case RunOutcome::kExpectFailed:
-      std::cerr << result.message << "\n";
+      Say(result.message);
       return kExitExpectFailed;
     case RunOutcome::kBadInput:
-      std::cerr << result.message << "\n";
+      Say(result.message);
       return kExitBadInput;
   }
   return kExitBadInput;
@@ -170,7 +181,8 @@ int main(int argc, char** argv) {
   HostOptions options;
   std::string error;
   if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {
-    std::cerr << "pdehost: " << error << "\n" << UsageText();
+    Say("pdehost: " + error);
+    std::cerr << UsageText();
     return kExitBadInput;
   }
   if (options.help) {

@@ -2,7 +2,10 @@
 # Runs one libFuzzer target for a while: scripts/fuzz.sh TARGET SECONDS [BUILD_DIR]
 #
 # TARGET is a directory name of fuzz/corpus (ppd_gate, ticket_sync, digit_keys, property_list,
-# nib, strings_table, session_script) or "all", which runs each in turn for SECONDS. The build
+# nib, strings_table, session_script, settings_lines) or "all", which runs each in turn for
+# SECONDS. Each target may grow its inputs a little beyond the size limit of the files it reads
+# (the readers' limits: 8 MiB for a PPD, 1 MiB for the others), so that inputs at and just over
+# the limit are tried too. The build
 # directory (default build/sanitize, the `sanitize` preset's) must hold the fuzzers. The
 # committed seeds are read, never written: new inputs go to a scratch corpus, and a crashing
 # input to BUILD_DIR/fuzz-findings/TARGET/, to be fixed and then kept as a seed. FUZZ_SEED fixes
@@ -32,6 +35,14 @@ if [ ! -x "$fuzzer" ] || [ ! -d "$seeds" ]; then
   exit 2
 fi
 
+# The largest input: the target's file limit and 4 KiB more; the pane's key and ticket fuzzers
+# read no file and keep small inputs.
+case $target in
+  ppd_gate) max_len=$((8 * 1024 * 1024 + 4096)) ;;
+  property_list|nib|strings_table|session_script|settings_lines) max_len=$((1024 * 1024 + 4096)) ;;
+  *) max_len=4096 ;;
+esac
+
 findings=$build/fuzz-findings/$target
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -45,6 +56,7 @@ if ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
    LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/fuzz/lsan-suppressions.txt} \
    UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
    "$fuzzer" -max_total_time="$seconds" -timeout=10 -close_fd_mask=3 -print_final_stats=1 \
+     -max_len="$max_len" \
      ${FUZZ_SEED:+-seed="$FUZZ_SEED"} \
      -artifact_prefix="$findings/" "$scratch" "$seeds" >"$log" 2>&1; then
   grep -E '^stat::(number_of_executed_units|new_units_added|peak_rss_mb)' "$log" || true

@@ -5,6 +5,7 @@
 
 #include "Emitters.h"
 #include "HostWindow.h"
+#include "pde/EscapedText.h"
 
 namespace pdehost {
 
@@ -25,7 +26,7 @@ int RunGuiSession(DialogSession* session, const HostOptions& options, OptionChec
   OptionMap printed;
   std::string error;
   if (!session->PrintSettings(&printed, &error) || !check->Check(printed, "", &error)) {
-    std::cerr << "pdehost: " << error << "\n";
+    std::cerr << "pdehost: " << pde::EscapeBytes(error) << "\n";
     return 2;
   }
   *out += FormatOptions(options.emit, printed);

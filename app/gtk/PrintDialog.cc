@@ -8,12 +8,13 @@
 
 #include "PrintIntegration.h"
 #include "SavedSettings.h"
+#include "pde/EscapedText.h"
 
 namespace pde::gtk {
 namespace {
 
 void Say(const std::string& message) {
-  std::cerr << "pdeprint: " << message << "\n";
+  std::cerr << "pdeprint: " << pde::EscapeBytes(message) << "\n";
 }
 
 // The pane in pdeprint's dialogs: notes on standard error, each queue's saved settings over GTK's

@@ -14,6 +14,8 @@
 #include <random>
 #include <string_view>
 
+#include "pde/InputFiles.h"
+
 namespace pde::gtk {
 namespace {
 
@@ -196,7 +198,11 @@ bool LoadSavedSettings(const std::string& printer, pdehost::SettingList* setting
   }
   if (access(path.c_str(), F_OK) != 0 && errno == ENOENT) return true;
   pdehost::SettingList read;
-  if (!pdehost::ReadSettingsFile(path, &read, error)) return false;
+  std::string bytes;
+  if (pde::ReadInputFile(path, pde::InputKind::kPreset, &bytes, error) != pde::InputRead::kRead ||
+      !pdehost::ParseSettings(bytes, path, &read, error)) {
+    return false;
+  }
   for (auto& setting : read) {
     if (!IsSecretKeyword(setting.first)) settings->push_back(std::move(setting));
   }

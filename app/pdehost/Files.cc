@@ -1,10 +1,6 @@
-// Files.cc: whole-file reads for scripts, settings and PPDs.
+// Files.cc: whole-file reads for scripts, settings and PPDs, standard input included.
 #include "Files.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 
 namespace pdehost {
@@ -32,20 +28,12 @@ bool ReadStream(std::istream& in, const std::string& path, size_t maxBytes, std:
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string* bytes,
+bool ReadWholeFile(const std::string& path, pde::InputKind kind, std::string* bytes,
                    std::string* error) {
-  if (path == "-") return ReadStream(std::cin, "<stdin>", maxBytes, bytes, error);
-  std::error_code code;
-  if (std::filesystem::is_directory(path, code)) {
-    *error = path + ": is a directory";
-    return false;
+  if (path == "-") {
+    return ReadStream(std::cin, "<stdin>", pde::MaxInputFileSize(kind), bytes, error);
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": " + std::strerror(errno);
-    return false;
-  }
-  return ReadStream(in, path, maxBytes, bytes, error);
+  return pde::ReadInputFile(path, kind, bytes, error) == pde::InputRead::kRead;
 }
 
 bool LineReader::Next(std::string_view* line) {

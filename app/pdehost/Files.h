@@ -5,11 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "pde/InputFiles.h"
+
 namespace pdehost {
 
-// Reads the file at path (or standard input for "-") into *bytes. Returns false with *error set
-// to "<path>: why" when it cannot be opened or read, is a directory, or is larger than maxBytes.
-bool ReadWholeFile(const std::string& path, size_t maxBytes, std::string* bytes,
+// Reads the file at path through pde::ReadInputFile (or standard input for "-", within the same
+// limit) into *bytes. Returns false with *error set to "<path>: why" when it cannot be opened or
+// read, is not a regular file, or is larger than the limit of kind.
+bool ReadWholeFile(const std::string& path, pde::InputKind kind, std::string* bytes,
                    std::string* error);
 
 // Walks a text line by line, numbering the lines from 1; a line is handed out without its '\n'

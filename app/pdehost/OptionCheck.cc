@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "pde/EscapedText.h"
+
 namespace pdehost {
 
 namespace {
@@ -93,7 +95,9 @@ bool OptionCheck::Check(const OptionMap& options, const std::string& where, std:
       *error = finding;
       return false;
     }
-    if (reported_.insert(finding).second) std::cerr << "pdehost: " << where << finding << "\n";
+    if (reported_.insert(finding).second) {
+      std::cerr << "pdehost: " << pde::EscapeBytes(where + finding) << "\n";
+    }
   }
   return true;
 }

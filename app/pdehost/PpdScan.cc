@@ -8,12 +8,12 @@
 
 #include "Files.h"
 #include "Paths.h"
+#include "pde/EscapedText.h"
+#include "pde/PPDHost.h"
 
 namespace pdehost {
 
 namespace {
-
-constexpr size_t kMaxPpdBytes = 16 << 20;
 
 // The quoted value of a main keyword line "*Keyword: "value"", or false when it has none.
 bool QuotedValue(std::string_view rest, std::string* value) {
@@ -30,7 +30,10 @@ bool QuotedValue(std::string_view rest, std::string* value) {
 bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error) {
   *facts = PpdFacts();
   std::string bytes;
-  if (!ReadWholeFile(path, kMaxPpdBytes, &bytes, error)) return false;
+  if (!pde::CheckPPDFile(path, error) ||
+      !ReadWholeFile(path, pde::InputKind::kPPD, &bytes, error)) {
+    return false;
+  }
   constexpr std::string_view kModelName = "*ModelName:";
   constexpr std::string_view kDialogExtension = "*APDialogExtension:";
   LineReader lines(bytes);
@@ -75,9 +78,11 @@ bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, st
   }
   const DialogExtensionEntry& first = facts.dialogExtensions.front();
   for (size_t i = 1; i < facts.dialogExtensions.size(); ++i) {
-    std::cerr << "pdehost: " << ppdPath << ":" << facts.dialogExtensions[i].line
-              << ": only the first dialog extension is loaded; not "
-              << facts.dialogExtensions[i].path << "\n";
+    std::cerr << "pdehost: "
+              << pde::EscapeBytes(ppdPath + ":" + std::to_string(facts.dialogExtensions[i].line) +
+                                  ": only the first dialog extension is loaded; not " +
+                                  facts.dialogExtensions[i].path)
+              << "\n";
   }
   *bundle = PlugInDirectory() + "/" + BundleBaseName(first.path);
   std::error_code code;

@@ -17,9 +17,10 @@ struct PpdFacts {
   std::vector<DialogExtensionEntry> dialogExtensions;  // *APDialogExtension lines, in order
 };
 
-// Scans the PPD file at path for *ModelName and *APDialogExtension lines. Returns false with
-// *error "<path>: why" when the file cannot be read, or "<path>:<line>: why" when one of those
-// lines does not hold a quoted value.
+// Checks the PPD file at path as the PPD library reads it (pde::CheckPPDFile), then scans it
+// for *ModelName and *APDialogExtension lines. Returns false with *error "<path>: why" when the
+// file cannot be read or is refused unread, or "<path>:<line>: why" when the PPD library's parser
+// refuses a line or one of those lines does not hold a quoted value.
 bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error);
 
 // The last component of a platform path ("/Library/Printers/X/PDEs/Y.plugin" gives

@@ -17,7 +17,6 @@ namespace pdehost {
 
 namespace {
 
-constexpr size_t kMaxScriptBytes = 1 << 20;
 constexpr int kMaxItem = 32767;     // menu items are 16-bit
 constexpr int kMaxTextIndex = 32767;  // selections are 16-bit
 constexpr int kMaxRows = 1000;
@@ -396,7 +395,7 @@ bool ParseScript(std::string_view bytes, std::string_view name, Script* script, 
 
 bool ReadScriptFile(const std::string& path, Script* script, std::string* error) {
   std::string bytes;
-  if (!ReadWholeFile(path, kMaxScriptBytes, &bytes, error)) return false;
+  if (!ReadWholeFile(path, pde::InputKind::kScript, &bytes, error)) return false;
   return ParseScript(bytes, path == "-" ? "<stdin>" : path, script, error);
 }
 

@@ -59,7 +59,7 @@ class Runner {
   }
 
   void Note(const Action& action, const std::string& what) {
-    notes_ << "pdehost: " << Where(action) << action.source << ": " << what << "\n";
+    notes_ << "pdehost: " << pde::EscapeBytes(Where(action) + action.source + ": " + what) << "\n";
   }
 
   void NoteUnusual(const Action& action, OSStatus status) {

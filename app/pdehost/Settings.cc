@@ -13,8 +13,6 @@ namespace pdehost {
 
 namespace {
 
-constexpr size_t kMaxSettingsBytes = 1 << 20;
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -132,7 +130,7 @@ bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* s
 bool ReadSettingsFile(const std::string& path, SettingList* settings, std::string* error,
                       const std::string& queue) {
   std::string bytes;
-  if (!ReadWholeFile(path, kMaxSettingsBytes, &bytes, error)) return false;
+  if (!ReadWholeFile(path, pde::InputKind::kSettings, &bytes, error)) return false;
   return ParseSettings(bytes, path == "-" ? "<stdin>" : path, settings, error, queue);
 }
 

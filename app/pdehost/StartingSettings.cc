@@ -7,6 +7,8 @@
 #include <iostream>
 #include <unordered_map>
 
+#include "pde/EscapedText.h"
+
 namespace pdehost {
 
 namespace {
@@ -56,8 +58,10 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
     }
   }
   if (!ignored.empty()) {
-    std::cerr << "pdehost: the saved defaults of queue \"" << queue << "\" hold DIN digits ("
-              << ignored << "); they are ignored: a saved DIN never fills the DIN field\n";
+    std::cerr << "pdehost: "
+              << pde::EscapeBytes("the saved defaults of queue \"" + queue + "\" hold DIN digits (" +
+                                  ignored + "); they are ignored: a saved DIN never fills the DIN field")
+              << "\n";
   }
   return true;
 }

@@ -19,6 +19,8 @@
 #include "Version.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
+#include "pde/EscapedText.h"
+#include "pde/InputFiles.h"
 #include "pde/PrintingHost.h"
 #include "pde/cups/CupsOptions.h"
 #include "pde/cups/CupsQueue.h"
@@ -31,6 +33,12 @@ constexpr int kExitOk = 0;
 constexpr int kExitExpectFailed = 1;
 constexpr int kExitBadInput = 2;
 constexpr int kExitLeaked = 3;
+
+// Writes a message line to standard error, its bytes escaped: names and texts in it may come
+// from files and servers.
+void Say(const std::string& message) {
+  std::cerr << pde::EscapeBytes(message) << "\n";
+}
 
 // The bundle to load: --bundle, else the one the PPD names, else the one the build makes.
 bool ResolveBundle(const HostOptions& options, const std::string& ppdPath, const PpdFacts& facts,
@@ -87,20 +95,20 @@ void InjectFailures(const std::vector<InjectedFailure>& failures) {
 void ReportMissingPane(const DialogSession& session, const PpdFacts& facts) {
   const std::string status = std::to_string(session.lastStatus());
   if (!session.prologueSucceeded()) {
-    std::cerr << "pdehost: the pane's Prologue failed (status " << status
-              << "); the dialog goes on without the pane\n";
+    Say("pdehost: the pane's Prologue failed (status " + status +
+        "); the dialog goes on without the pane");
   } else if (session.lastStatus() == kPMInvalidPDEContext) {
-    std::cerr << "pdehost: the pane declined the printer \"" << facts.modelName << "\" (status "
-              << status << "); the dialog goes on without the pane\n";
+    Say("pdehost: the pane declined the printer \"" + facts.modelName + "\" (status " + status +
+        "); the dialog goes on without the pane");
   } else {
-    std::cerr << "pdehost: the pane's Initialize failed (status " << status
-              << "); the dialog goes on without the pane\n";
+    Say("pdehost: the pane's Initialize failed (status " + status +
+        "); the dialog goes on without the pane");
   }
 }
 
 // Writes "pdehost: what" on standard error and returns the exit status for bad input.
 int BadInput(const std::string& what) {
-  std::cerr << "pdehost: " << what << "\n";
+  Say("pdehost: " + what);
   return kExitBadInput;
 }
 
@@ -112,7 +120,7 @@ int PrintFile(const HostOptions& options, DialogSession* session, OptionCheck* c
   std::string error;
   const int job =
       SubmitSessionJob(session, options.printerQueue, options.printFile, check, "", &note, &error);
-  if (!note.empty()) std::cerr << "pdehost: " << note << "\n";
+  if (!note.empty()) Say("pdehost: " + note);
   if (job <= 0) return BadInput(error);
   *out += FormatSubmittedJob(options.emit, job, options.printerQueue);
   return kExitOk;
@@ -162,6 +170,7 @@ int RunSession(const HostOptions& options, std::string* out) {
   if (!session.paneShown()) ReportMissingPane(session, facts);
   if (options.gui) {
     const int status = RunGuiSession(&session, options, &check, out);
+    if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
     return status == kExitOk && !options.printFile.empty()
                ? PrintFile(options, &session, &check, out)
                : status;
@@ -169,11 +178,13 @@ int RunSession(const HostOptions& options, std::string* out) {
   const RunSettings settings{options.emit, options.emitAsked, options.quiet, options.printerQueue,
                              &check};
   const RunResult result = RunScript(script, &session, settings, out, std::cerr);
+  // A file of the bundle a platform layer refused on the way (its message is out): bad input.
+  if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
   switch (result.outcome) {
     case RunOutcome::kCompleted:
       return options.printFile.empty() ? kExitOk : PrintFile(options, &session, &check, out);
     case RunOutcome::kExpectFailed:
-      std::cerr << "pdehost: " << result.message << "\n";
+      Say("pdehost: " + result.message);
       return kExitExpectFailed;
     case RunOutcome::kBadInput:
       return BadInput(result.message);
@@ -187,7 +198,8 @@ int main(int argc, char** argv) {
   HostOptions options;
   std::string error;
   if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {
-    std::cerr << "pdehost: " << error << "\nTry 'pdehost --help' for more information.\n";
+    Say("pdehost: " + error);
+    std::cerr << "Try 'pdehost --help' for more information.\n";
     return kExitBadInput;
   }
   if (options.help) {

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "Executable.h"
 #include "String.h"
 #include "Text.h"
 #include "URL.h"
@@ -64,11 +65,12 @@ CFOpaqueBundle* OpenDirectory(const std::string& directory) {
   std::string error;
   CFPtr<CFPropertyListRef> info = ReadPropertyListFile(plistPath, &error);
   if (!info) {
-    std::fprintf(stderr, "CFBundleCreate: %s\n", error.c_str());
+    std::fprintf(stderr, "CFBundleCreate: %s\n", pde::EscapeBytes(error).c_str());
     return nullptr;
   }
   if (CFGetTypeID(info.get()) != CFDictionaryGetTypeID()) {
-    std::fprintf(stderr, "CFBundleCreate: %s: not a dictionary\n", plistPath.c_str());
+    std::fprintf(stderr, "CFBundleCreate: %s: not a dictionary\n",
+                 pde::EscapeBytes(plistPath).c_str());
     return nullptr;
   }
   auto* bundle = NewObject<CFOpaqueBundle>(kBundleClass);
@@ -170,14 +172,19 @@ Boolean CFBundleLoadExecutable(CFBundleRef bundle) {
   CFStringRef name = InfoString(object, CFSTR("CFBundleExecutable"));
   if (name == nullptr) {
     std::fprintf(stderr, "CFBundleLoadExecutable: %s: no CFBundleExecutable\n",
-                 object->path.c_str());
+                 pde::EscapeBytes(object->path).c_str());
     return false;
   }
   return NoThrow([&] {
-    std::string executable = object->path + "/Contents/MacOS/" + pde::ToUTF8(name);
+    std::string why;
+    std::string executable = CheckedExecutablePath(object->path, pde::ToUTF8(name), &why);
+    if (executable.empty()) {
+      std::fprintf(stderr, "CFBundleLoadExecutable: %s\n", pde::EscapeBytes(why).c_str());
+      return false;
+    }
     object->executable = dlopen(executable.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (object->executable == nullptr) {
-      std::fprintf(stderr, "CFBundleLoadExecutable: %s\n", dlerror());
+      std::fprintf(stderr, "CFBundleLoadExecutable: %s\n", pde::EscapeBytes(dlerror()).c_str());
       return false;
     }
     return true;

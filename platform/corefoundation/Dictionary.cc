@@ -1,5 +1,8 @@
 // Dictionary.cc: immutable and mutable dictionaries with key and value callbacks, in insertion
-// order.
+// order, found through a hash table of their keys once they hold more than a few.
+#include <algorithm>
+#include <cstdint>
+#include <new>
 #include <vector>
 
 #include "Collection.h"
@@ -15,7 +18,10 @@ struct Entry {
 }  // namespace
 
 struct CFOpaqueDictionary : pde::cf::ObjectBase {
-  std::vector<Entry> entries;
+  std::vector<Entry> entries;  // in insertion order
+  // Open addressing over the key hashes: each slot holds an entry's position + 1, or 0 when free.
+  // Empty while the dictionary is small enough to search entry by entry.
+  std::vector<std::uint32_t> slots;
   CFDictionaryKeyCallBacks keyCallBacks{};
   CFDictionaryValueCallBacks valueCallBacks{};
   bool isMutable = false;
@@ -35,10 +41,61 @@ bool KeysEqual(const CFOpaqueDictionary* dictionary, const void* first, const vo
   return dictionary->keyCallBacks.equal != nullptr && dictionary->keyCallBacks.equal(first, second);
 }
 
+// Up to this many entries a dictionary is searched entry by entry and has no slots.
+constexpr std::size_t kMostUnindexed = 16;
+
+// The first slot to probe for hash in a table of slotCount (a power of two) slots. Hashes are
+// mixed first: those of addresses and small numbers differ in their high bits only.
+std::size_t FirstSlot(CFHashCode hash, std::size_t slotCount) {
+  return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * 0x9E3779B97F4A7C15ull) >>
+                                  32) &
+         (slotCount - 1);
+}
+
+// Puts the entry at position into the first free slot of its probe sequence.
+void IndexEntry(CFOpaqueDictionary* dictionary, std::size_t position) {
+  std::vector<std::uint32_t>& slots = dictionary->slots;
+  std::size_t slot = FirstSlot(dictionary->entries[position].hash, slots.size());
+  while (slots[slot] != 0) slot = (slot + 1) & (slots.size() - 1);
+  slots[slot] = static_cast<std::uint32_t>(position + 1);
+}
+
+// Indexes every entry again in the current slots (after a removal moved entries).
+void Reindex(CFOpaqueDictionary* dictionary) {
+  if (dictionary->entries.size() <= kMostUnindexed) {
+    std::vector<std::uint32_t>().swap(dictionary->slots);
+    return;
+  }
+  std::fill(dictionary->slots.begin(), dictionary->slots.end(), 0);
+  for (std::size_t i = 0; i < dictionary->entries.size(); ++i) IndexEntry(dictionary, i);
+}
+
+// Makes room in the slots for one more entry, at most half of them used. Throws std::bad_alloc
+// (a "CFDictionary" allocation that may be made to fail) before anything changes.
+void ReserveSlot(CFOpaqueDictionary* dictionary) {
+  const std::size_t count = dictionary->entries.size() + 1;
+  if (count <= kMostUnindexed || count * 2 <= dictionary->slots.size()) return;
+  std::size_t slotCount = 64;
+  while (slotCount < count * 2) slotCount *= 2;
+  if (TakeAllocationFailure("CFDictionary")) throw std::bad_alloc();
+  std::vector<std::uint32_t> slots(slotCount, 0);
+  dictionary->slots.swap(slots);
+  for (std::size_t i = 0; i < dictionary->entries.size(); ++i) IndexEntry(dictionary, i);
+}
+
 // The entry of key, or null.
 const Entry* Find(const CFOpaqueDictionary* dictionary, const void* key) {
   CFHashCode hash = KeyHash(dictionary, key);
-  for (const Entry& entry : dictionary->entries) {
+  if (dictionary->slots.empty()) {
+    for (const Entry& entry : dictionary->entries) {
+      if (entry.hash == hash && KeysEqual(dictionary, entry.key, key)) return &entry;
+    }
+    return nullptr;
+  }
+  const std::vector<std::uint32_t>& slots = dictionary->slots;
+  for (std::size_t slot = FirstSlot(hash, slots.size()); slots[slot] != 0;
+       slot = (slot + 1) & (slots.size() - 1)) {
+    const Entry& entry = dictionary->entries[slots[slot] - 1];
     if (entry.hash == hash && KeysEqual(dictionary, entry.key, key)) return &entry;
   }
   return nullptr;
@@ -137,10 +194,15 @@ void Set(CFOpaqueDictionary* dictionary, const void* key, const void* value) {
   }
   const CFDictionaryKeyCallBacks& keys = dictionary->keyCallBacks;
   CFHashCode hash = KeyHash(dictionary, key);
-  dictionary->entries.reserve(dictionary->entries.size() + 1);  // may throw before any retain
+  // Both may throw, before any retain.
+  if (dictionary->entries.size() == dictionary->entries.capacity()) {
+    dictionary->entries.reserve(dictionary->entries.size() * 2 + 1);
+  }
+  ReserveSlot(dictionary);
   const void* storedKey = keys.retain ? keys.retain(kCFAllocatorDefault, key) : key;
   const void* storedValue = values.retain ? values.retain(kCFAllocatorDefault, value) : value;
   dictionary->entries.push_back(Entry{storedKey, storedValue, hash});
+  if (!dictionary->slots.empty()) IndexEntry(dictionary, dictionary->entries.size() - 1);
 }
 
 }  // namespace
@@ -254,6 +316,7 @@ void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void* key) {
   if (found == nullptr) return;
   Entry removed = *found;
   dictionary->entries.erase(dictionary->entries.begin() + (found - dictionary->entries.data()));
+  Reindex(dictionary);
   ReleaseEntry(dictionary->keyCallBacks, dictionary->valueCallBacks, removed);
 }
 
@@ -262,5 +325,6 @@ void CFDictionaryRemoveAllValues(CFMutableDictionaryRef theDict) {
   if (dictionary == nullptr) return;
   std::vector<Entry> entries = std::move(dictionary->entries);
   dictionary->entries.clear();
+  std::vector<std::uint32_t>().swap(dictionary->slots);
   ReleaseEntries(dictionary->keyCallBacks, dictionary->valueCallBacks, entries);
 }

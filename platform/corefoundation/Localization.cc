@@ -3,12 +3,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "Bundle.h"
-#include "PropertyList.h"
 #include "String.h"
 #include "Text.h"
+#include "pde/InputFiles.h"
 
 namespace pde::cf {
 namespace {
@@ -65,9 +66,13 @@ CFDictionaryRef Table(CFOpaqueBundle* bundle, const std::string& file) {
   CFPtr<CFDictionaryRef> table;
   if (access(file.c_str(), F_OK) == 0) {
     std::string error;
-    std::optional<std::string> bytes = ReadFile(file, &error);
-    if (bytes) table = ParseStringsTable(*bytes, file, &error);
-    if (!table) std::fprintf(stderr, "CFBundleCopyLocalizedString: %s\n", error.c_str());
+    std::string bytes;
+    InputRead read = ReadInputFile(file, InputKind::kStringsTable, &bytes, &error);
+    if (read == InputRead::kOutOfMemory) throw std::bad_alloc();  // not kept: tried again later
+    if (read == InputRead::kRead) table = ParseStringsTable(bytes, file, &error);
+    if (!table) {
+      std::fprintf(stderr, "CFBundleCopyLocalizedString: %s\n", pde::EscapeBytes(error).c_str());
+    }
   }
   return bundle->tables.emplace(file, std::move(table)).first->second.get();
 }

@@ -56,7 +56,8 @@ std::optional<UUIDKey> ParseKey(CFTypeRef string) {
 }
 
 void Warn(const CFOpaqueBundle* bundle, const char* why) {
-  std::fprintf(stderr, "CFPlugInCreate: %s/Contents/Info.plist: %s\n", bundle->path.c_str(), why);
+  std::fprintf(stderr, "CFPlugInCreate: %s/Contents/Info.plist: %s\n",
+               pde::EscapeBytes(bundle->path).c_str(), why);
 }
 
 // Reads CFPlugInFactories {factory: function} and CFPlugInTypes {type: [factory...]}.
@@ -201,7 +202,8 @@ void* CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CF
       dlsym(BundleOf(bundle.get())->executable, functionName.c_str()));
   if (function == nullptr) {
     std::fprintf(stderr, "CFPlugInInstanceCreate: %s: no function %s\n",
-                 pde::BundlePath(bundle.get()).c_str(), functionName.c_str());
+                 pde::EscapeBytes(pde::BundlePath(bundle.get())).c_str(),
+                 pde::EscapeBytes(functionName).c_str());
     return nullptr;
   }
   return function(allocator, typeUUID);

@@ -3,8 +3,6 @@
 
 #include <plist/plist.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "PropertyListScreen.h"
+#include "pde/InputFiles.h"
 #include "String.h"
 #include "Text.h"
 
@@ -216,21 +215,6 @@ CFPropertyListRef CreatePropertyList(std::string_view bytes, std::string_view na
   return result.release();
 }
 
-std::optional<std::string> ReadFile(const std::string& path, std::string* error) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  std::string content;
-  if (file != nullptr) {
-    char buffer[16384];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-      content.append(buffer, count);
-    }
-    if (!std::ferror(file.get())) return content;
-  }
-  if (error != nullptr) *error = path + ": " + std::strerror(errno);
-  return std::nullopt;
-}
-
 }  // namespace pde::cf
 
 CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData,
@@ -259,10 +243,15 @@ CFPtr<CFPropertyListRef> ReadPropertyList(std::string_view bytes, std::string_vi
       cf::CreatePropertyList(bytes, name, kCFPropertyListImmutable, error));
 }
 
-CFPtr<CFPropertyListRef> ReadPropertyListFile(const std::string& path, std::string* error) {
-  std::optional<std::string> bytes = cf::NoThrow([&] { return cf::ReadFile(path, error); });
-  if (!bytes) return {};
-  return ReadPropertyList(*bytes, path, error);
+CFPtr<CFPropertyListRef> ReadPropertyListFile(const std::string& path, std::string* error,
+                                              InputKind kind) {
+  std::string bytes;
+  std::string why;
+  if (ReadInputFile(path, kind, &bytes, &why) != InputRead::kRead) {
+    if (error != nullptr) *error = why;
+    return {};
+  }
+  return ReadPropertyList(bytes, path, error);
 }
 
 }  // namespace pde

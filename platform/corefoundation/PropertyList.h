@@ -14,7 +14,4 @@ namespace pde::cf {
 CFPropertyListRef CreatePropertyList(std::string_view bytes, std::string_view name,
                                      CFOptionFlags mutability, std::string* error);
 
-// The whole content of the file at path; nothing with *error set to "<path>: why" on failure.
-std::optional<std::string> ReadFile(const std::string& path, std::string* error);
-
 }  // namespace pde::cf

@@ -159,7 +159,7 @@ void CFShow(CFTypeRef obj) {
     return;
   }
   try {
-    std::string text = pde::cf::UTF16ToUTF8(pde::cf::DescriptionOf(obj));
+    std::string text = pde::EscapeBytes(pde::cf::UTF16ToUTF8(pde::cf::DescriptionOf(obj)));
     WriteConsoleLine(text.c_str());
   } catch (...) {
     WriteConsoleLine("CFShow: out of memory");

@@ -83,4 +83,18 @@ OSStatus ParsePPDMainKeywords(std::string_view text, std::vector<MainKeyword>* k
   return noErr;
 }
 
+OSStatus ParsePPDFileText(const std::string& path, std::string_view text,
+                          std::vector<MainKeyword>* keywords, std::string* error) {
+  int line = 0;
+  std::string why;
+  OSStatus status = ParsePPDMainKeywords(text, keywords, &line, &why);
+  if (status == kPPDMalformedErr) {
+    // libcups names line 0 when the file ends before its first line (an empty file).
+    *error = path + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + why;
+  } else if (status != noErr) {
+    *error = why.empty() ? std::string() : path + ": " + why;
+  }
+  return status;
+}
+
 }  // namespace pde::ppd

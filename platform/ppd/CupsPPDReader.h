@@ -24,4 +24,9 @@ struct MainKeyword {
 OSStatus ParsePPDMainKeywords(std::string_view text, std::vector<MainKeyword>* keywords,
                               int* errorLine, std::string* errorMessage);
 
+// ParsePPDMainKeywords for the text of the file at path, with *error "<path>:<line>: why" for
+// text libcups refuses and "<path>: why" for any other failure (empty for memFullErr).
+OSStatus ParsePPDFileText(const std::string& path, std::string_view text,
+                          std::vector<MainKeyword>* keywords, std::string* error);
+
 }  // namespace pde::ppd

@@ -1,52 +1,19 @@
 // PPDFileText.cc: reads a PPD file's text within the limits the parser is safe under.
 #include "PPDFileText.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <map>
 #include <string>
+#include <string_view>
 
 #include "../../host/PPDLib/PPDLib.h"
 
 namespace pde::ppd {
 namespace {
 
-// Closes a file descriptor when it goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 OSStatus Refuse(OSStatus status, const std::string& path, const std::string& why,
                 std::string* error) {
   *error = path + ": " + why;
   return status;
-}
-
-// Reads at most limit + 1 bytes, so that a file grown since it was measured is still caught.
-bool ReadUpTo(int fd, std::size_t limit, std::string* text) {
-  text->clear();
-  char chunk[65536];
-  while (text->size() <= limit) {
-    ssize_t count = read(fd, chunk, sizeof chunk);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) return false;
-    if (count == 0) break;
-    text->append(chunk, static_cast<std::size_t>(count));
-  }
-  return true;
 }
 
 std::size_t CountKeywordLines(const std::string& text) {
@@ -55,6 +22,35 @@ std::size_t CountKeywordLines(const std::string& text) {
     if (text[i] == '*' && (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r')) ++lines;
   }
   return lines;
+}
+
+// The main keywords a PPD gives once, whose value libcups copies without freeing an earlier copy:
+// given again, each repetition would leak its value for as long as the process runs.
+constexpr std::string_view kOnceOnlyKeywords[] = {"LanguageEncoding", "NickName", "JCLBegin",
+                                                  "JCLEnd", "JCLToPSInterpreter"};
+
+// "<line>: why" for the first once-only keyword given again, empty when there is none. Lines end
+// at '\n', or at a '\r' not followed by one.
+std::string RepeatedOnceOnlyKeyword(std::string_view text) {
+  std::map<std::string_view, std::size_t> firstLines;
+  std::size_t line = 1;
+  for (std::size_t start = 0; start < text.size(); ++line) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view content = text.substr(start, end - start);
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    if (content.empty() || content[0] != '*') continue;
+    const std::string_view keyword = content.substr(1, content.find_first_of(": \t") - 1);
+    for (std::string_view once : kOnceOnlyKeywords) {
+      if (keyword != once) continue;
+      auto [first, isFirst] = firstLines.emplace(once, line);
+      if (!isFirst) {
+        return std::to_string(line) + ": *" + std::string(once) + " given again (first on line " +
+               std::to_string(first->second) + ")";
+      }
+    }
+  }
+  return {};
 }
 
 bool IsGzipCompressed(const std::string& text) {
@@ -66,29 +62,27 @@ bool IsGzipCompressed(const std::string& text) {
 
 OSStatus ReadPPDFileText(const std::string& path, std::string* text, std::string* error) {
   if (!text || !error) return paramErr;
-  // Non-blocking, so that a FIFO put in the PPD's place cannot hang the open.
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) return Refuse(kPPDFileNotFoundErr, path, std::strerror(errno), error);
-  struct stat info {};
-  if (fstat(file.get(), &info) != 0) {
-    return Refuse(kPPDFileNotFoundErr, path, std::strerror(errno), error);
+  switch (ReadInputFile(path, InputKind::kPPD, text, error)) {
+    case InputRead::kRead:
+      break;
+    case InputRead::kUnreadable:
+      return kPPDFileNotFoundErr;
+    case InputRead::kTooLarge:
+      return kPPDMalformedErr;
+    case InputRead::kOutOfMemory:
+      return memFullErr;
   }
-  if (!S_ISREG(info.st_mode)) return Refuse(kPPDFileNotFoundErr, path, "not a file", error);
-  std::string tooLarge = "larger than " + std::to_string(kMaxPPDFileSize) + " bytes";
-  if (static_cast<unsigned long long>(info.st_size) > kMaxPPDFileSize) {
-    return Refuse(kPPDMalformedErr, path, tooLarge, error);
-  }
-  text->reserve(static_cast<std::size_t>(info.st_size));
-  if (!ReadUpTo(file.get(), kMaxPPDFileSize, text)) {
-    return Refuse(kPPDFileNotFoundErr, path, std::strerror(errno), error);
-  }
-  if (text->size() > kMaxPPDFileSize) return Refuse(kPPDMalformedErr, path, tooLarge, error);
   if (IsGzipCompressed(*text)) {
     return Refuse(kPPDMalformedErr, path, "compressed PPD files are not read", error);
   }
   if (CountKeywordLines(*text) > kMaxPPDKeywordLines) {
     return Refuse(kPPDMalformedErr, path,
                   "more than " + std::to_string(kMaxPPDKeywordLines) + " keyword lines", error);
+  }
+  std::string repeated = RepeatedOnceOnlyKeyword(*text);
+  if (!repeated.empty()) {
+    *error = path + ":" + repeated;
+    return kPPDMalformedErr;
   }
   return noErr;
 }

@@ -18,6 +18,8 @@
 #include "MainKeywordIndex.h"
 #include "PPDFileText.h"
 #include "pde/Diagnostics.h"
+#include "pde/EscapedText.h"
+#include "pde/PPDHost.h"
 #include "pde/PrintingHost.h"
 
 struct OpaquePPDContext {
@@ -91,18 +93,15 @@ OSStatus OpenFromTicket(PMTicketRef printerInfoTicket, PPDContext* context, FSSp
   std::string error;
   OSStatus status = pde::ppd::ReadPPDFileText(path, &text, &error);
   if (status != noErr) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+    std::fprintf(stderr, "%s\n", pde::EscapeBytes(error).c_str());
     return status;
   }
   std::vector<pde::ppd::MainKeyword> keywords;
-  int line = 0;
-  status = pde::ppd::ParsePPDMainKeywords(text, &keywords, &line, &error);
-  if (status == kPPDMalformedErr) {
-    std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), line, error.c_str());
-  } else if (status != noErr && !error.empty()) {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+  status = pde::ppd::ParsePPDFileText(path, text, &keywords, &error);
+  if (status != noErr) {
+    if (!error.empty()) std::fprintf(stderr, "%s\n", pde::EscapeBytes(error).c_str());
+    return status;
   }
-  if (status != noErr) return status;
 
   auto opened = std::make_unique<OpaquePPDContext>(
       OpaquePPDContext{pde::ppd::MainKeywordIndex(std::move(keywords)), FSSpec{}});
@@ -118,6 +117,22 @@ OSStatus OpenFromTicket(PMTicketRef printerInfoTicket, PPDContext* context, FSSp
 }
 
 }  // namespace
+
+namespace pde {
+
+bool CheckPPDFile(const std::string& path, std::string* error) {
+  OSStatus status = AtCBoundary([&] {
+    std::string text;
+    std::vector<pde::ppd::MainKeyword> keywords;
+    OSStatus read = pde::ppd::ReadPPDFileText(path, &text, error);
+    return read != noErr ? read : pde::ppd::ParsePPDFileText(path, text, &keywords, error);
+  });
+  if (status == noErr) return true;
+  if (error->empty()) *error = path + ": out of memory";
+  return false;
+}
+
+}  // namespace pde
 
 OSStatus ppdOpenCompiledPPDFromTicket(PMTicketRef printerInfoTicket, PPDContext* context,
                                       FSSpec* ppdFile) {

@@ -1,7 +1,6 @@
 // NibReader.cc: reads and checks a nib's property list into window and control descriptions.
 #include "NibReader.h"
 
-#include <fstream>
 #include <initializer_list>
 #include <limits>
 
@@ -309,18 +308,11 @@ std::optional<NibDescription> ReadNib(std::string_view bytes, std::string_view n
 }
 
 std::optional<NibDescription> ReadNibFile(const std::string& path, std::string* error) {
-  auto fail = [&](const std::string& why) {
-    if (error) *error = path + ": " + why;
+  std::string bytes;
+  std::string why;
+  if (ReadInputFile(path, InputKind::kNib, &bytes, &why) != InputRead::kRead) {
+    if (error) *error = why;
     return std::nullopt;
-  };
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return fail("cannot be opened");
-  std::string bytes(kMaxNibFileSize + 1, '\0');
-  file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (file.bad()) return fail("cannot be read");
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
-  if (bytes.size() > kMaxNibFileSize) {
-    return fail("larger than " + std::to_string(kMaxNibFileSize) + " bytes");
   }
   return ReadNib(bytes, path, error);
 }

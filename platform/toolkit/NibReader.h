@@ -32,7 +32,8 @@
 //
 // Rectangles are four integers within -32768..32767, with top <= bottom and left <= right.
 // A signature is four ASCII characters from space to tilde. Unknown keys, wrong types, controls
-// nested deeper than kMaxNibControlDepth and files over kMaxNibFileSize are refused.
+// nested deeper than kMaxNibControlDepth and files over
+// MaxInputFileSize(InputKind::kNib) are refused.
 #pragma once
 
 #include <map>
@@ -45,7 +46,6 @@
 
 namespace pde::toolkit {
 
-inline constexpr std::size_t kMaxNibFileSize = 1024 * 1024;
 inline constexpr int kMaxNibControlDepth = 16;
 inline constexpr std::size_t kMaxNibMenuItems = 32767;
 
@@ -76,8 +76,9 @@ using NibDescription = std::map<std::u16string, NibWindow>;
 std::optional<NibDescription> ReadNib(std::string_view bytes, std::string_view name,
                                       std::string* error);
 
-// Reads the nib file at path (objects.plist inside a NAME.nib directory) as ReadNib does; a
-// missing, unreadable or oversized file is refused with "<path>: why".
+// Reads the nib file at path (objects.plist inside a NAME.nib directory) through ReadInputFile
+// and then as ReadNib does; a missing, unreadable, oversized or irregular file (a FIFO, a
+// device) is refused with "<path>: why".
 std::optional<NibDescription> ReadNibFile(const std::string& path, std::string* error);
 
 }  // namespace pde::toolkit

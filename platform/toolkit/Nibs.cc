@@ -70,14 +70,15 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
   std::string name = pde::ToUTF8(pde::toolkit::TextOf(inNibName));
   std::string resources = pde::BundlePath(inBundle) + "/Contents/Resources/";
   if (!IsPlainName(name)) {
-    std::fprintf(stderr, "%s: \"%s\" is not a nib name\n", resources.c_str(), name.c_str());
+    std::fprintf(stderr, "%s: \"%s\" is not a nib name\n", pde::EscapeBytes(resources).c_str(),
+                 pde::EscapeBytes(name).c_str());
     return kIBCarbonRuntimeCantFindNibFile;
   }
   std::string error;
   std::optional<pde::toolkit::NibDescription> nib =
       pde::toolkit::ReadNibFile(NibFilePath(inBundle, resources, name), &error);
   if (!nib) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+    std::fprintf(stderr, "%s\n", pde::EscapeBytes(error).c_str());
     return kIBCarbonRuntimeCantFindNibFile;
   }
   auto* reference = new OpaqueIBNibRef;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "pde/CFHost.h"
@@ -110,6 +111,40 @@ TEST(Dictionary, KeysInInsertionOrderAndCopiesOfTheirOwn) {
   EXPECT_EQ(CFDictionaryGetCount(dictionary.get()), 0);
 }
 
+// Past a few keys a dictionary finds them through its hash table: the same answers, the same
+// insertion order, keys hashed by CFHash (strings, numbers) or by address (no callbacks).
+TEST(Dictionary, ManyKeysKeepTheirOrderThroughRemovalsAndCopies) {
+  constexpr int kCount = 1000;
+  CFPtr<CFMutableDictionaryRef> strings = TypeDictionary();
+  CFPtr<CFMutableDictionaryRef> addresses(CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr));
+  std::vector<CFPtr<CFNumberRef>> numbers;
+  for (int i = 0; i < kCount; ++i) {
+    numbers.emplace_back(CFNumberCreate(nullptr, kCFNumberIntType, &i));
+    CFDictionarySetValue(strings.get(), pde::MakeString("K" + std::to_string(i)).get(),
+                         numbers.back().get());
+    CFDictionarySetValue(addresses.get(), numbers.back().get(), numbers.back().get());
+  }
+  for (int i = 0; i < kCount; i += 2) {
+    CFDictionaryRemoveValue(strings.get(), pde::MakeString("K" + std::to_string(i)).get());
+  }
+  CFPtr<CFMutableDictionaryRef> copy(CFDictionaryCreateMutableCopy(nullptr, 0, strings.get()));
+  ASSERT_EQ(CFDictionaryGetCount(copy.get()), kCount / 2);
+  EXPECT_TRUE(CFEqual(copy.get(), strings.get()));
+  std::vector<const void*> keys(kCount / 2);
+  CFDictionaryGetKeysAndValues(copy.get(), keys.data(), nullptr);
+  for (int i = 0; i < kCount; ++i) {
+    const std::string key = "K" + std::to_string(i);
+    EXPECT_EQ(pde::ToUTF8(static_cast<CFStringRef>(keys[i / 2])), "K" + std::to_string(i | 1));
+    EXPECT_EQ(CFDictionaryGetValue(copy.get(), pde::MakeString(key).get()),
+              i % 2 ? numbers[i].get() : nullptr)
+        << key;
+    int value = i;  // an equal number, another object: found by CFHash, not by address
+    CFPtr<CFNumberRef> equal(CFNumberCreate(nullptr, kCFNumberIntType, &value));
+    EXPECT_EQ(CFDictionaryGetValue(addresses.get(), numbers[i].get()), numbers[i].get());
+    EXPECT_EQ(CFDictionaryGetValue(addresses.get(), equal.get()), nullptr);
+  }
+}
+
 TEST(Collections, DescriptionsOfEveryTypeNested) {
   int three = 3;
   double half = 0.5;
@@ -140,6 +175,18 @@ TEST(Collections, AllocationFailuresLeaveNothingBehind) {
   pde::FailAllocations("CFDictionary", 1);
   EXPECT_EQ(CFDictionaryCreateMutableCopy(nullptr, 0, source.get()), nullptr);
   EXPECT_EQ(CFGetRetainCount(value.get()), 2);
+  // The hash table a growing dictionary needs: the key is not stored, nothing is retained.
+  for (int i = 1; i < 16; ++i) {
+    CFDictionarySetValue(source.get(), pde::MakeString("k" + std::to_string(i)).get(), value.get());
+  }
+  pde::FailAllocations("CFDictionary", 1);
+  ::testing::internal::CaptureStderr();
+  CFDictionarySetValue(source.get(), CFSTR("one too many"), value.get());
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Core Foundation: out of memory\n");
+  EXPECT_EQ(CFDictionaryGetCount(source.get()), 16);
+  EXPECT_EQ(CFGetRetainCount(value.get()), 17);
+  CFDictionarySetValue(source.get(), CFSTR("one too many"), value.get());
+  EXPECT_EQ(CFDictionaryGetValue(source.get(), CFSTR("one too many")), value.get());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // StringTest.cc: MacRoman, encodings, literal comparison, formatting and mutable strings.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <tuple>
 
@@ -176,6 +177,26 @@ TEST(String, EncodingsRefuseBytesAndCharactersTheyCannotHold) {
     EXPECT_EQ(TextOf(string.get()), u"A\u20AC") << "size " << size;
   }
   EXPECT_EQ(CFStringCreateWithBytes(nullptr, unmarked, 3, kCFStringEncodingUTF16, true), nullptr);
+}
+
+// What reaches a terminal from outside: every single byte, and UTF-8 kept only when it is
+// well-formed and no control.
+TEST(EscapeBytes, ControlsBackslashesAndBrokenUTF8AreWrittenAsEscapes) {
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string escaped = pde::EscapeBytes(std::string(1, static_cast<char>(byte)));
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+    const bool printable = byte >= 0x20 && byte < 0x7F;
+    const std::string expected = printable ? std::string(1, static_cast<char>(byte)) : hex;
+    EXPECT_EQ(escaped, byte == '\\' ? "\\\\" : expected) << byte;
+  }
+  EXPECT_EQ(pde::EscapeBytes("Caf\xC3\xA9 \xE2\x80\xA2 \xF0\x9F\x96\xA8"),
+            "Caf\xC3\xA9 \xE2\x80\xA2 \xF0\x9F\x96\xA8");
+  EXPECT_EQ(pde::EscapeBytes("\xC2\x9B[2J"), "\\xC2\\x9B[2J");     // U+009B, a C1 control
+  EXPECT_EQ(pde::EscapeBytes("\xC0\xAF"), "\\xC0\\xAF");           // overlong '/'
+  EXPECT_EQ(pde::EscapeBytes("\xED\xA0\x80"), "\\xED\\xA0\\x80");  // a surrogate
+  EXPECT_EQ(pde::EscapeBytes("\xE2\x80"), "\\xE2\\x80");           // cut short
+  EXPECT_EQ(pde::EscapeBytes(std::string("a\0\x1B[2J", 6)), "a\\x00\\x1B[2J");
 }
 
 }  // namespace

@@ -118,6 +118,22 @@ TEST_F(SavedSettingsTest, AMalformedFileIsReportedWithItsLine) {
   EXPECT_TRUE(read.empty());
 }
 
+// pdeprint reads a preset when a printer is selected: a FIFO must not hang the dialog.
+TEST_F(SavedSettingsTest, AFIFOOrAnOversizedPresetIsRefusedUnread) {
+  std::filesystem::create_directories(home_ + "/config/pdekit");
+  const std::string fifo = home_ + "/config/pdekit/fifo.settings";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string huge = home_ + "/config/pdekit/huge.settings";
+  std::ofstream(huge) << "PrintMode=Private\n";
+  std::filesystem::resize_file(huge, 64 * 1024 + 1);
+  pdehost::SettingList read;
+  std::string error;
+  EXPECT_FALSE(LoadSavedSettings("fifo", &read, &error));
+  EXPECT_EQ(error, fifo + ": a FIFO, not a regular file");
+  EXPECT_FALSE(LoadSavedSettings("huge", &read, &error));
+  EXPECT_EQ(error, huge + ": larger than 65536 bytes");
+}
+
 TEST_F(SavedSettingsTest, NamesThatCannotBeFilesAreRefused) {
   const std::string names[] = {"", ".", "..", "a/b", "../q", "tab\tq", std::string(128, 'q')};
   for (const std::string& name : names) {

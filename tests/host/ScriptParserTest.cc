@@ -182,12 +182,5 @@ TEST(ScriptParser, StatusesAreThirtyTwoBitNumbersInDecimalOrHexadecimal) {
   EXPECT_EQ(ParseError("expect item DIN 1"), "t.session:1: DIN is a text field, not a pop-up");
 }
 
-TEST(ScriptParser, ReadsFilesAndNamesThemInErrors) {
-  Script script;
-  std::string error;  // a missing file: the bad-missing-script session
-  EXPECT_FALSE(ReadScriptFile("/", &script, &error));
-  EXPECT_EQ(error, "/: is a directory");
-}
-
 }  // namespace
 }  // namespace pdehost

@@ -152,8 +152,8 @@ TEST_F(PPDLibTest, UnreadableMalformedAndHugeFilesAreRefused) {
     std::string message;
   } cases[] = {
       {Fixture("absent.ppd"), kPPDFileNotFoundErr, Fixture("absent.ppd") + ": No such file"},
-      {PDE_PPD_FIXTURE_DIR, kPPDFileNotFoundErr, PDE_PPD_FIXTURE_DIR ": not a file"},
-      {fifo.path(), kPPDFileNotFoundErr, fifo.path() + ": not a file"},
+      {PDE_PPD_FIXTURE_DIR, kPPDFileNotFoundErr, PDE_PPD_FIXTURE_DIR ": a directory"},
+      {fifo.path(), kPPDFileNotFoundErr, fifo.path() + ": a FIFO"},
       {"", kPPDFileNotFoundErr, "names no PPD file"},
       {Fixture("malformed.ppd"), kPPDMalformedErr,
        Fixture("malformed.ppd") + ":4: Missing asterisk in column 1"},

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "../../../host/CoreFoundation/CoreFoundation.h"
+#include "EscapedText.h"
+#include "InputFiles.h"
 
 namespace pde {
 
@@ -65,8 +67,10 @@ char32_t UnicodeForMacRomanByte(unsigned char byte);
 // Reads a property list from bytes; null with *error set ("<name>: why") on failure.
 CFPtr<CFPropertyListRef> ReadPropertyList(std::string_view bytes, std::string_view name,
                                           std::string* error);
-// Reads a property list file; null with *error set ("<path>: why") on failure.
-CFPtr<CFPropertyListRef> ReadPropertyListFile(const std::string& path, std::string* error);
+// Reads a property list file through ReadInputFile, within the size limit of kind; null with
+// *error set ("<path>: why") on failure.
+CFPtr<CFPropertyListRef> ReadPropertyListFile(const std::string& path, std::string* error,
+                                              InputKind kind = InputKind::kInfoPlist);
 
 // Parses an old-style strings table ("KEY" = "value"; with /* */ and // comments and the
 // escapes \" \\ \n \t \r \U1234) in UTF-8 or UTF-16 with a byte-order mark. Returns a new

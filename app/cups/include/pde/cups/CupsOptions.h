@@ -38,8 +38,10 @@ struct PpdOption {
   std::vector<std::string> choices;
 };
 
-// Reads the options of the PPD file at `path` with libcups's PPD parser. Returns false with *error
-// "<path>:<line>: why" (or "<path>: why") when the file cannot be read or parsed.
+// Reads the options of the PPD file at `path` with libcups's PPD parser, opened without blocking
+// and only when it is a regular file. Returns false with *error "<path>:<line>: why" (or
+// "<path>: why") when the file cannot be read or parsed. libcups leaks a main keyword given twice:
+// check the file first (pde::CheckPPDFile).
 bool ReadPpdOptions(const std::string& path, std::vector<PpdOption>* options, std::string* error);
 
 }  // namespace pde::cups

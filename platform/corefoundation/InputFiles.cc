@@ -1,0 +1,138 @@
+// InputFiles.cc: the reader of files from outside, with one size limit per kind.
+#include "pde/InputFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "pde/Diagnostics.h"
+
+namespace pde {
+namespace {
+
+constexpr std::size_t kMiB = 1024 * 1024;
+
+// Closes a file descriptor when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+const char* FileTypeName(mode_t mode) {
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+constexpr std::size_t kMaxRefusalsKept = 64;
+
+struct Refusals {
+  std::mutex mutex;
+  std::vector<std::string> messages;
+};
+
+Refusals& RefusalRecord() {
+  static auto* record = new Refusals;  // outlives every static destructor
+  return *record;
+}
+
+InputRead Fail(InputRead outcome, const std::string& path, const std::string& why,
+               std::string* bytes, std::string* error) {
+  bytes->clear();
+  *error = path + ": " + why;
+  if (outcome != InputRead::kOutOfMemory) {
+    Refusals& record = RefusalRecord();
+    std::lock_guard lock(record.mutex);
+    if (record.messages.size() < kMaxRefusalsKept) record.messages.push_back(*error);
+  }
+  return outcome;
+}
+
+// Appends what is left of the file to *bytes, at most limit + 1 bytes in all, so that a file
+// that grew since it was measured is still caught. False with errno set on a read error.
+bool ReadRest(int fd, std::size_t limit, std::string* bytes) {
+  char chunk[65536];
+  while (bytes->size() <= limit) {
+    const ssize_t count = read(fd, chunk, sizeof chunk);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) return false;
+    if (count == 0) break;
+    bytes->append(chunk, static_cast<std::size_t>(count));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t MaxInputFileSize(InputKind kind) {
+  switch (kind) {
+    case InputKind::kPPD:
+      return 8 * kMiB;
+    case InputKind::kPreset:
+      return 64 * 1024;
+    case InputKind::kInfoPlist:
+    case InputKind::kStringsTable:
+    case InputKind::kNib:
+    case InputKind::kScript:
+    case InputKind::kSettings:
+      break;
+  }
+  return kMiB;
+}
+
+InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* bytes,
+                        std::string* error) {
+  bytes->clear();
+  Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (file.get() < 0) return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
+  struct stat status {};
+  if (fstat(file.get(), &status) != 0) {
+    return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
+  }
+  if (!S_ISREG(status.st_mode)) {
+    return Fail(InputRead::kUnreadable, path,
+                std::string(FileTypeName(status.st_mode)) + ", not a regular file", bytes, error);
+  }
+  const std::size_t limit = MaxInputFileSize(kind);
+  const std::string tooLarge = "larger than " + std::to_string(limit) + " bytes";
+  if (static_cast<unsigned long long>(status.st_size) > limit) {
+    return Fail(InputRead::kTooLarge, path, tooLarge, bytes, error);
+  }
+  try {
+    if (TakeAllocationFailure("InputFile")) throw std::bad_alloc();
+    bytes->reserve(static_cast<std::size_t>(status.st_size));
+    if (!ReadRest(file.get(), limit, bytes)) {
+      return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
+    }
+  } catch (const std::bad_alloc&) {
+    std::string().swap(*bytes);
+    return Fail(InputRead::kOutOfMemory, path, "out of memory", bytes, error);
+  }
+  if (bytes->size() > limit) return Fail(InputRead::kTooLarge, path, tooLarge, bytes, error);
+  return InputRead::kRead;
+}
+
+std::vector<std::string> RefusedInputFiles() {
+  Refusals& record = RefusalRecord();
+  std::lock_guard lock(record.mutex);
+  return record.messages;
+}
+
+}  // namespace pde

@@ -1,0 +1,201 @@
+// HostileInputTest.cc: hostile files given to every reader, and hostile executables given to the
+// bundle loader, each through pdehost as a user runs it: a message naming the file and the
+// reason, exit status 2, never a hang, a flood of memory or a crash.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "pde/InputFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+struct HostRun {
+  int exitStatus;
+  std::string err;
+};
+
+// A scratch directory with a copy of the bundle, removed after each test.
+class HostileInput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) / ("hostile-" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
+    WriteAll(dir_ / "summary.session", "summary\n");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path bundle() const { return dir_ / "Copy.plugin"; }
+
+  // pdehost with arguments, at most 20 seconds, in the C locale; its standard error.
+  HostRun RunHost(const std::string& arguments) const {
+    const fs::path err = dir_ / "stderr.txt";
+    const std::string command = "LC_ALL=C LANGUAGE= timeout 20 " PDEHOST_PROGRAM " --quiet " +
+                                arguments + " >/dev/null 2>" + err.string();
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadAll(err)};
+  }
+
+  fs::path dir_;
+};
+
+// What is put where a file belongs, and the reason it is refused for.
+struct Hostility {
+  const char* name;
+  std::function<void(const fs::path&, std::size_t limit)> make;
+  std::string why;  // for an oversized file: filled in from the limit
+};
+
+const Hostility kHostilities[] = {
+    {"a FIFO", [](const fs::path& p, std::size_t) { mkfifo(p.c_str(), 0600); },
+     "a FIFO, not a regular file"},
+    {"a link to /dev/zero",
+     [](const fs::path& p, std::size_t) { fs::create_symlink("/dev/zero", p); },
+     "a character device, not a regular file"},
+    {"a directory", [](const fs::path& p, std::size_t) { fs::create_directory(p); },
+     "a directory, not a regular file"},
+    {"one byte over the limit",
+     [](const fs::path& p, std::size_t limit) {
+       WriteAll(p, "");
+       fs::resize_file(p, limit + 1);
+     },
+     ""},
+};
+
+// Every reader of outside files: where its file goes (in the scratch directory) and the option
+// that makes pdehost read it, if the bundle does not.
+struct Reader {
+  const char* name;
+  pde::InputKind kind;
+  const char* file;
+  const char* option;
+};
+
+const Reader kReaders[] = {
+    {"Info.plist", pde::InputKind::kInfoPlist, "Copy.plugin/Contents/Info.plist", ""},
+    {"strings table", pde::InputKind::kStringsTable,
+     "Copy.plugin/Contents/Resources/en.lproj/Localizable.strings", ""},
+    {"nib", pde::InputKind::kNib, "Copy.plugin/Contents/Resources/PDE.nib/objects.plist", ""},
+    {"PPD", pde::InputKind::kPPD, "printer.ppd", "--ppd"},
+    {"script", pde::InputKind::kScript, "hostile.session", "--script"},
+    {"settings", pde::InputKind::kSettings, "hostile.settings", "--settings"},
+};
+
+TEST_F(HostileInput, EveryReaderRefusesEveryHostileFileByNameWithExitStatus2) {
+  for (const Reader& reader : kReaders) {
+    for (const Hostility& hostility : kHostilities) {
+      const fs::path file = dir_ / reader.file;
+      std::string arguments =
+          "--bundle " + bundle().string() + " --script " + (dir_ / "summary.session").string();
+      if (*reader.option) arguments += std::string(" ") + reader.option + " " + file.string();
+      fs::remove(file);
+      const std::size_t limit = pde::MaxInputFileSize(reader.kind);
+      hostility.make(file, limit);
+      const std::string why =
+          hostility.why.empty() ? "larger than " + std::to_string(limit) + " bytes" : hostility.why;
+      const HostRun run = RunHost(arguments);
+      const std::string label = std::string(reader.name) + " as " + hostility.name;
+      EXPECT_EQ(run.exitStatus, 2) << label << "\n" << run.err;
+      EXPECT_NE(run.err.find(file.string() + ": " + why), std::string::npos) << label << "\n"
+                                                                             << run.err;
+      fs::remove_all(file);
+      fs::remove_all(bundle());
+      fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
+    }
+  }
+}
+
+// A PPD the PPD library cannot read is bad input with its line, not a printer the pane declines.
+TEST_F(HostileInput, APPDThePPDLibraryRefusesIsBadInputWithItsLine) {
+  const struct {
+    const char* name;
+    std::string text;
+    std::string message;  // after "<file>"
+  } ppds[] = {
+      {"empty", "", ": Missing PPD-Adobe-4.x header"},
+      {"garbage", "garbage\n", ":1: Missing asterisk in column 1"},
+      {"a long line", "*PPD-Adobe: \"4.3\"\n*ModelName: \"" + std::string(300, 'a') + "\"\n",
+       ":2: Line longer than the maximum allowed (255 characters)"},
+      {"a repeated *NickName (libcups would leak the first)",
+       "*PPD-Adobe: \"4.3\"\r\n*NickName: \"a\"\r\n*ModelName: \"m\"\r\n*NickName: \"b\"\r\n",
+       ":4: *NickName given again (first on line 2)"},
+  };
+  for (const auto& ppd : ppds) {
+    const fs::path file = dir_ / "printer.ppd";
+    WriteAll(file, ppd.text);
+    const HostRun run = RunHost("--ppd " + file.string());
+    EXPECT_EQ(run.exitStatus, 2) << ppd.name << "\n" << run.err;
+    EXPECT_EQ(run.err, "pdehost: " + file.string() + ppd.message + "\n") << ppd.name;
+  }
+}
+
+TEST_F(HostileInput, TheLoaderRefusesExecutablesItCannotSafelyMapByNameAndReason) {
+  const fs::path macOS = bundle() / "Contents/MacOS";
+  const fs::path executable = macOS / "ZORPDE";
+  const std::string plist = ReadAll(bundle() / "Contents/Info.plist");
+  auto name = [&](const std::string& executableName) {
+    std::string text = plist;
+    const std::string original = "<string>ZORPDE</string>";
+    text.replace(text.find(original), original.size(), "<string>" + executableName + "</string>");
+    WriteAll(bundle() / "Contents/Info.plist", text);
+  };
+  const std::string outside = "../../../../../../../../usr/lib/x86_64-linux-gnu/libz.so.1";
+  const struct {
+    const char* name;
+    std::function<void()> make;
+    std::string file;  // relative to Contents/MacOS
+    std::string why;
+  } executables[] = {
+      {"truncated", [&] { WriteAll(executable, ReadAll(executable).substr(0, 2000)); }, "ZORPDE",
+       "a truncated ELF file (a loadable segment ends beyond the file)"},
+      {"a path out of the bundle", [&] { name(outside); }, outside,
+       "outside the bundle's Contents/MacOS"},
+      {"a link out of the bundle",
+       [&] {
+         fs::remove(executable);
+         fs::create_symlink("/usr/lib/x86_64-linux-gnu/libz.so.1", executable);
+       },
+       "ZORPDE", "outside the bundle's Contents/MacOS"},
+      {"not ELF", [&] { WriteAll(executable, "#!/bin/sh\n"); }, "ZORPDE", "not an ELF file"},
+      {"a FIFO",
+       [&] {
+         fs::remove(executable);
+         mkfifo(executable.c_str(), 0700);
+       },
+       "ZORPDE", "not a regular file"},
+      {"empty name", [&] { name(""); }, "", "the executable name is empty"},
+  };
+  for (const auto& bad : executables) {
+    bad.make();
+    const HostRun run = RunHost("--bundle " + bundle().string());
+    EXPECT_EQ(run.exitStatus, 2) << bad.name << "\n" << run.err;
+    const std::string prefix = "CFBundleLoadExecutable: " + (macOS / bad.file).string() + ": ";
+    EXPECT_EQ(run.err.rfind(prefix + bad.why, 0), 0u) << bad.name << "\n" << run.err;
+    fs::remove_all(bundle());
+    fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
+  }
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include <random>
 #include <string_view>
 
+#include "pde/FileDescriptor.h"
 #include "pde/InputFiles.h"
 
 namespace pde::gtk {
@@ -49,27 +50,6 @@ bool MakePrivateDirectory(const std::string& directory, std::string* error) {
   return false;
 }
 
-// A file descriptor, closed when it goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  int get() const { return fd_; }
-  // Closes now; false with errno set when closing fails.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 // Opens the preset directory for the files of a save, refusing one that is a symbolic link, that
 // another user owns or that anyone but its owner may write to: whoever can write there can read,

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <vector>
 
+#include "pde/FileDescriptor.h"
+
 namespace pde::cf {
 namespace {
 
@@ -25,20 +27,6 @@ constexpr Elf64_Half kMachine = EM_AARCH64;
 #error "the bundle loader knows no ELF machine for this processor"
 #endif
 
-// Closes a file descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 std::string Canonical(const std::string& path) {
   char resolved[PATH_MAX];
@@ -111,7 +99,7 @@ std::string CheckedExecutablePath(const std::string& bundleDirectory, const std:
   if (macOS.empty() || path.compare(0, macOS.size() + 1, macOS + "/") != 0) {
     return refuse(given, "outside the bundle's Contents/MacOS (it is " + path + ")");
   }
-  Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0) return refuse(path, std::strerror(errno));
   struct stat status {};
   if (fstat(file.get(), &status) != 0) return refuse(path, std::strerror(errno));

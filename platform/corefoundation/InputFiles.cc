@@ -11,26 +11,13 @@
 #include <new>
 
 #include "pde/Diagnostics.h"
+#include "pde/FileDescriptor.h"
 
 namespace pde {
 namespace {
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
-// Closes a file descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 const char* FileTypeName(mode_t mode) {
   if (S_ISDIR(mode)) return "a directory";
@@ -100,7 +87,7 @@ std::size_t MaxInputFileSize(InputKind kind) {
 InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* bytes,
                         std::string* error) {
   bytes->clear();
-  Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0) return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
   struct stat status {};
   if (fstat(file.get(), &status) != 0) {

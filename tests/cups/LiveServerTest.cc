@@ -11,15 +11,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "PrinterCode.h"
+#include "PrivateServer.h"
 #include "ScratchTmpDir.h"
 #include "pde/cups/CupsQueue.h"
 
@@ -27,17 +26,11 @@ namespace pde::cups {
 namespace {
 
 using pde::test::PaneOptions;
+using pde::test::ReadWholeFile;
 
 const char kSampleFile[] = PDE_CUPS_TEST_DATA "/hello.txt";
 constexpr auto kJobDeadline = std::chrono::seconds(90);
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 // Waits until job `id` of `queue` leaves the server; returns its final state, or 0 when it is
 // still pending at the deadline or cannot be found.

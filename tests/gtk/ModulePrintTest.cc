@@ -22,17 +22,19 @@
 #include <functional>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "GtkDriving.h"
 #include "PrinterCode.h"
+#include "PrivateServer.h"
 #include "XDisplay.h"
 
 namespace {
 
 using pde::test::DrainEvents;
+using pde::test::CountJobs;
+using pde::test::ReadWholeFile;
 using pde::test::TypeKeys;
 
 constexpr auto kDeadline = std::chrono::seconds(20);
@@ -43,13 +45,6 @@ constexpr const char* kPaneOptionTexts[] = {"Print Mode", "Private Print DIN", "
 
 std::vector<std::string> debugLog;  // every message of the module's log domain
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
 bool RunUntil(const std::function<bool()>& done) {
   const guint ticker = g_timeout_add(
       20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
@@ -58,15 +53,6 @@ bool RunUntil(const std::function<bool()>& done) {
     g_main_context_iteration(nullptr, TRUE);
   g_source_remove(ticker);
   return done();
-}
-
-// The jobs of queue, or of every queue when it is empty.
-int CountJobs(const std::string& queue, int which) {
-  cups_job_t* jobs = nullptr;
-  const int count =
-      cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.empty() ? nullptr : queue.c_str(), 0, which);
-  cupsFreeJobs(count, jobs);
-  return count;
 }
 
 // Every widget under root, internal children included, in tree order.

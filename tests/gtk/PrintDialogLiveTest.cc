@@ -13,14 +13,13 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "GtkDriving.h"
 #include "PrintDialog.h"
 #include "PrinterCode.h"
+#include "PrivateServer.h"
 #include "SavedSettings.h"
 #include "XDisplay.h"
 
@@ -28,19 +27,14 @@ namespace pde::gtk {
 namespace {
 
 using pde::test::DrainEvents;
+using pde::test::CountJobs;
+using pde::test::ReadWholeFile;
 using pde::test::TypeKeys;
 using Outcome = PrintDialog::Outcome;
 
 constexpr auto kDeadline = std::chrono::seconds(90);
 constexpr int kPrintModeID = 5;
 constexpr int kDinID = 6;
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 // Runs the main loop until done() holds or the deadline passes; returns done().
 template <typename Done>
@@ -52,13 +46,6 @@ bool RunUntil(Done done) {
     g_main_context_iteration(nullptr, TRUE);
   g_source_remove(ticker);
   return done();
-}
-
-int CountJobs(const std::string& queue, int which) {
-  cups_job_t* jobs = nullptr;
-  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, which);
-  cupsFreeJobs(count, jobs);
-  return count;
 }
 
 class LiveServer : public ::testing::Test {

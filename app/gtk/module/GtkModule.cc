@@ -7,6 +7,7 @@
 #include <string>
 
 #include "PrintIntegration.h"
+#include "pde/EscapedText.h"
 
 extern "C" {
 
@@ -19,7 +20,10 @@ G_MODULE_EXPORT const gchar* g_module_check_init(GModule* module) {
 // GTK calls this once, after loading the module.
 G_MODULE_EXPORT void gtk_module_init(gint*, gchar***) {
   pde::gtk::PrintIntegration integration;
-  integration.note = [](const std::string& line) { g_debug("%s", line.c_str()); };
+  // Notes carry what servers and PPDs say: escaped, they can forge no log line.
+  integration.note = [](const std::string& line) {
+    g_debug("%s", pde::EscapeBytes(line).c_str());
+  };
   std::string why;
   if (!pde::gtk::InstallPrintIntegration(std::move(integration), &why)) {
     g_debug("print dialogs go on without the pane: %s", why.c_str());

@@ -36,7 +36,7 @@ std::string JoinChoices(const std::vector<std::string>& choices) {
 
 // A code of five digit keywords given only in part: "the DIN is given only in part (...)".
 void CheckCode(const OptionMap& options, std::string_view prefix, std::string_view title,
-               std::vector<std::string>* findings) {
+               std::vector<std::pair<std::string, std::string>>* findings) {
   std::string given;
   int count = 0;
   for (int digit = 1; digit <= 5; ++digit) {
@@ -46,8 +46,8 @@ void CheckCode(const OptionMap& options, std::string_view prefix, std::string_vi
     ++count;
   }
   if (count == 0 || count == 5) return;
-  findings->push_back(std::string(title) + " is given only in part (" + given +
-                      "); the dialog shows the default code instead");
+  findings->emplace_back("", std::string(title) + " is given only in part (" + given +
+                                 "); the dialog shows the default code instead");
 }
 
 }  // namespace
@@ -62,8 +62,9 @@ const pde::cups::PpdOption* OptionCheck::Find(const std::string& keyword) const 
   return found == byKeyword_.end() ? nullptr : &ppdOptions_[found->second];
 }
 
-std::vector<std::string> OptionCheck::Findings(const OptionMap& options) const {
-  std::vector<std::string> findings;
+std::vector<std::pair<std::string, std::string>> OptionCheck::Findings(
+    const OptionMap& options) const {
+  std::vector<std::pair<std::string, std::string>> findings;
   CheckCode(options, "DINDigit", "the DIN", &findings);
   CheckCode(options, "DCDigit", "the department code", &findings);
   for (const auto& [keyword, value] : options) {
@@ -71,8 +72,8 @@ std::vector<std::string> OptionCheck::Findings(const OptionMap& options) const {
     if (option == nullptr) {
       if (std::find(std::begin(kCupsJobOptions), std::end(kCupsJobOptions), keyword) ==
           std::end(kCupsJobOptions)) {
-        findings.push_back(keyword + "=" + value + ": the printer has no option " + keyword +
-                           "; it ignores it");
+        findings.emplace_back(keyword, keyword + "=" + value + ": the printer has no option " +
+                                           keyword + "; it ignores it");
       }
       continue;
     }
@@ -82,21 +83,28 @@ std::vector<std::string> OptionCheck::Findings(const OptionMap& options) const {
       return strcasecmp(choice.c_str(), given.c_str()) == 0;
     };
     if (std::any_of(option->choices.begin(), option->choices.end(), sameChoice)) continue;
-    findings.push_back(keyword + "=" + value + ": not one of the printer's choices (" +
-                       JoinChoices(option->choices) + "); it prints with its default, " +
-                       option->defaultChoice);
+    findings.emplace_back(keyword, keyword + "=" + value + ": not one of the printer's choices (" +
+                                       JoinChoices(option->choices) +
+                                       "); it prints with its default, " + option->defaultChoice);
   }
   return findings;
 }
 
-bool OptionCheck::Check(const OptionMap& options, const std::string& where, std::string* error) {
-  for (const std::string& finding : Findings(options)) {
+bool OptionCheck::Check(const OptionMap& options, const std::string& where, std::string* error,
+                        const std::unordered_map<std::string, std::string>* origins) {
+  for (const auto& [keyword, finding] : Findings(options)) {
+    std::string origin;  // "FILE:LINE: " of a keyword read from a file
+    if (origins != nullptr) {
+      const auto found = origins->find(keyword);
+      if (found != origins->end()) origin = found->second;
+    }
     if (strict_) {
-      *error = finding;
+      *error = origin + finding;
       return false;
     }
     if (reported_.insert(finding).second) {
-      std::cerr << "pdehost: " << pde::EscapeBytes(where + finding) << "\n";
+      std::cerr << "pdehost: " << pde::EscapeBytes((origin.empty() ? where : origin) + finding)
+                << "\n";
     }
   }
   return true;

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "Emitters.h"
@@ -22,14 +23,18 @@ class OptionCheck {
   // code given only in part (some of its five digit keywords missing). Without strict, each
   // finding not reported before goes to standard error as "pdehost: <where>what the printer does
   // instead" and the call returns true. With strict, returns false with *error set to the first
-  // finding (without where). where is "" or "FILE:LINE: ACTION: ".
-  bool Check(const OptionMap& options, const std::string& where, std::string* error);
+  // finding (without where). where is "" or "FILE:LINE: ACTION: ". A finding about a keyword that
+  // origins maps (to "FILE:LINE: ", the line it was read from) takes that place instead of where,
+  // in the note and in *error alike.
+  bool Check(const OptionMap& options, const std::string& where, std::string* error,
+             const std::unordered_map<std::string, std::string>* origins = nullptr);
 
   // The PPD's option for keyword, or null.
   const pde::cups::PpdOption* Find(const std::string& keyword) const;
 
  private:
-  std::vector<std::string> Findings(const OptionMap& options) const;
+  // Each finding with the keyword it is about (empty for a code given in part).
+  std::vector<std::pair<std::string, std::string>> Findings(const OptionMap& options) const;
 
   std::vector<pde::cups::PpdOption> ppdOptions_;
   std::unordered_map<std::string, size_t> byKeyword_;  // index into ppdOptions_

@@ -100,10 +100,15 @@ bool IsValidKeyword(std::string_view keyword) {
 }
 
 bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* settings,
-                   std::string* error, const std::string& queue) {
+                   std::string* error, const std::string& queue, std::vector<int>* lineNumbers) {
   settings->clear();
+  if (lineNumbers != nullptr) lineNumbers->clear();
   LineReader lines(bytes);
   std::string_view line;
+  // Gives the entries added since the last call the current line.
+  const auto numberNewEntries = [&] {
+    if (lineNumbers != nullptr) lineNumbers->resize(settings->size(), lines.lineNumber());
+  };
   while (lines.Next(&line)) {
     if (line.empty() || line[0] == '#') continue;
 
@@ -113,12 +118,16 @@ bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* s
     const size_t equals = line.find('=');
     std::string value;
     if (LpoptionsLine(line, queue, &applies, &lpOptions)) {
-      if (!applies || AddChecked(pde::cups::ParseOptions(lpOptions), settings, &why)) continue;
+      if (!applies || AddChecked(pde::cups::ParseOptions(lpOptions), settings, &why)) {
+        numberNewEntries();
+        continue;
+      }
     } else if (equals == std::string_view::npos) {
       why = "expected KEY=VALUE or an lpoptions line (Dest or Default)";
     } else if (Unescape(line.substr(equals + 1), &value, &why) &&
                CheckSetting(line.substr(0, equals), value, &why)) {
       settings->emplace_back(std::string(line.substr(0, equals)), std::move(value));
+      numberNewEntries();
       continue;
     }
     *error = std::string(name) + ":" + std::to_string(lines.lineNumber()) + ": " + why;
@@ -128,10 +137,10 @@ bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* s
 }
 
 bool ReadSettingsFile(const std::string& path, SettingList* settings, std::string* error,
-                      const std::string& queue) {
+                      const std::string& queue, std::vector<int>* lineNumbers) {
   std::string bytes;
   if (!ReadWholeFile(path, pde::InputKind::kSettings, &bytes, error)) return false;
-  return ParseSettings(bytes, path == "-" ? "<stdin>" : path, settings, error, queue);
+  return ParseSettings(bytes, path == "-" ? "<stdin>" : path, settings, error, queue, lineNumbers);
 }
 
 bool ParseOptionList(std::string_view text, SettingList* settings, std::string* error) {

@@ -26,13 +26,15 @@ bool IsValidKeyword(std::string_view keyword);
 //   instance, or when `queue` is empty, of the Default line; other lines of this kind are skipped.
 // Blank lines and lines starting with '#' are skipped; a CR before the line break is dropped.
 // Returns false with *error "<name>:<line>: why" for a line of neither kind, a bad keyword, a bad
-// escape, an over-long value, or a value that is not UTF-8.
+// escape, an over-long value, or a value that is not UTF-8. With lineNumbers, it receives the
+// line of each entry of *settings, in the same order.
 bool ParseSettings(std::string_view bytes, std::string_view name, SettingList* settings,
-                   std::string* error, const std::string& queue = "");
+                   std::string* error, const std::string& queue = "",
+                   std::vector<int>* lineNumbers = nullptr);
 
 // Reads and parses the settings file at path; errors as ParseSettings, or "<path>: why".
 bool ReadSettingsFile(const std::string& path, SettingList* settings, std::string* error,
-                      const std::string& queue = "");
+                      const std::string& queue = "", std::vector<int>* lineNumbers = nullptr);
 
 // Parses what `lp` takes after -o, with libcups's option parser (pde::cups::ParseOptions): K=V
 // entries separated by blanks (or by a comma before the next K=), "-o" words, quoted values, a

@@ -59,8 +59,9 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
   }
   if (!ignored.empty()) {
     std::cerr << "pdehost: "
-              << pde::EscapeBytes("the saved defaults of queue \"" + queue + "\" hold DIN digits (" +
-                                  ignored + "); they are ignored: a saved DIN never fills the DIN field")
+              << pde::EscapeBytes("the saved defaults of queue \"" + queue +
+                                  "\" hold DIN digits (" + ignored +
+                                  "); they are ignored: a saved DIN never fills the DIN field")
               << "\n";
   }
   return true;
@@ -70,7 +71,10 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
 
 bool GatherStartingSettings(const HostOptions& options,
                             const std::vector<pde::cups::PpdOption>& ppdOptions,
-                            SettingList* settings, std::string* error) {
+                            SettingList* settings,
+                            std::unordered_map<std::string, std::string>* origins,
+                            std::string* error) {
+  origins->clear();
   settings->clear();
   const PpdOptionIndex index = IndexByKeyword(ppdOptions);
   if (!options.printerQueue.empty() &&
@@ -78,12 +82,18 @@ bool GatherStartingSettings(const HostOptions& options,
     return false;
   }
   SettingList more;
+  std::vector<int> lineNumbers;
   if (!options.settingsPath.empty() &&
-      !ReadSettingsFile(options.settingsPath, &more, error, options.printerQueue)) {
+      !ReadSettingsFile(options.settingsPath, &more, error, options.printerQueue, &lineNumbers)) {
     return false;
+  }
+  const std::string settingsName = options.settingsPath == "-" ? "<stdin>" : options.settingsPath;
+  for (size_t i = 0; i < more.size(); ++i) {
+    (*origins)[more[i].first] = settingsName + ":" + std::to_string(lineNumbers[i]) + ": ";
   }
   settings->insert(settings->end(), more.begin(), more.end());
   if (!ParseOptionList(options.optionList, &more, error)) return false;
+  for (const auto& [keyword, value] : more) origins->erase(keyword);
   settings->insert(settings->end(), more.begin(), more.end());
   SpellChoicesAsThePpd(index, settings);
   return true;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "CommandLine.h"
@@ -16,11 +17,14 @@ namespace pdehost {
 //    those the PPD has an option for;
 // 2. --settings; 3. --options.
 // A value that names a choice of its PPD option in other letter case is spelled as the PPD does.
+// *origins receives "FILE:LINE: " for each keyword whose final value comes from --settings.
 // DIN digits never come from the PPD's or the queue's saved defaults: a note on standard error
 // names those the queue's defaults hold. Returns false with *error set when the queue's defaults
 // cannot be read or a file or list is bad.
 bool GatherStartingSettings(const HostOptions& options,
                             const std::vector<pde::cups::PpdOption>& ppdOptions,
-                            SettingList* settings, std::string* error);
+                            SettingList* settings,
+                            std::unordered_map<std::string, std::string>* origins,
+                            std::string* error);
 
 }  // namespace pdehost

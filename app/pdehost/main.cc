@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -154,15 +155,16 @@ int RunSession(const HostOptions& options, std::string* out) {
   Script script;
   SessionSetup setup;
   std::vector<pde::cups::PpdOption> ppdOptions;
+  std::unordered_map<std::string, std::string> origins;  // "FILE:LINE: " of --settings' keywords
   if (!ScanPpd(ppdPath, &facts, &error) || (!options.gui && !LoadScript(options, &script, &error)) ||
       !pde::cups::ReadPpdOptions(ppdPath, &ppdOptions, &error) ||
-      !GatherStartingSettings(options, ppdOptions, &setup.settings, &error) ||
+      !GatherStartingSettings(options, ppdOptions, &setup.settings, &origins, &error) ||
       !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {
     return BadInput(error);
   }
   setup.ppdPath = ppdPath;
   OptionCheck check(std::move(ppdOptions), options.strict);
-  if (!check.Check(Starting(setup.settings), "", &error)) return BadInput(error);
+  if (!check.Check(Starting(setup.settings), "", &error, &origins)) return BadInput(error);
 
   InjectFailures(options.failures);
   DialogSession session;

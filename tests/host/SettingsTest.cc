@@ -62,6 +62,12 @@ TEST(Settings, ReadsTheQueuesLinesOfAnLpoptionsFile) {
     ASSERT_TRUE(ParseSettings(kFile, "lpoptions", &settings, &error, testCase.queue)) << error;
     EXPECT_EQ(settings, testCase.expected) << testCase.queue;
   }
+  // The line of each entry, for messages about it.
+  SettingList settings;
+  std::vector<int> lines;
+  std::string error;
+  ASSERT_TRUE(ParseSettings(kFile, "lpoptions", &settings, &error, "lab", &lines)) << error;
+  EXPECT_EQ(lines, (std::vector<int>{3, 4, 5, 5}));
   EXPECT_EQ(SettingsError("Default office P/M=1"),
             "job.settings:1: bad keyword \"P/M\" (1 to 40 letters, digits, '_', '-', '.' or '+')");
 }

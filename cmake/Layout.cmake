@@ -32,6 +32,8 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${CMAKE_INSTALL_BINDIR}
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${PDE_INSTALL_PRIVATE_LIBDIR})
 # The plug-in directory of the build tree, which the plug-in's build fills.
 set(PDE_PLUGIN_DIR ${PROJECT_BINARY_DIR}/${PDE_INSTALL_PLUGINDIR})
+# pdehost's GUI part, which pdehost --gui loads from the private library directory.
+set(PDE_GUI_PART_FILE pdehost-gui.so)
 
 # pde_relative_path(<var> <from> <to>): the path from one prefix-relative directory to another.
 function(pde_relative_path var from to)

@@ -114,6 +114,16 @@ if [ -s "$work/program" ]; then
     'BEGIN { printf "  the program alone (lib/pdekit/pdehost) / cupstestppd: %.2fx\n", p / c }'
 fi
 
+# The same in CPU time, which a loaded machine disturbs less than wall time (perf, when there).
+if command -v perf >/dev/null && perf stat -x, -e task-clock true >/dev/null 2>&1; then
+  cpu_ms() {  # COMMAND...: mean task-clock of RUNS runs, in milliseconds
+    perf stat -x, -e task-clock -r "$runs" "$@" 2>&1 >/dev/null | awk -F, '/task-clock/ { printf "%.2f", $1 }'
+  }
+  p=$(cpu_ms "$pdehost" --script /dev/null)
+  c=$(cpu_ms cupstestppd -q "$ppd")
+  awk -v p="$p" -v c="$c" 'BEGIN { printf "  CPU time (perf task-clock, mean): pdehost %s ms, cupstestppd %s ms: %.2fx\n", p, c, p / c }'
+fi
+
 # ---------------------------------------------------------------- idle wake-ups
 [ "$idle_rounds" -gt 0 ] || exit 0
 [ -x "$tree/bin/pdeprint" ] || { echo "no bin/pdeprint: idle wake-ups skipped"; exit 0; }

@@ -55,8 +55,8 @@ struct PumpSource {
   }
 
   static void Attach() {
-    static GSourceFuncs functions = {nullptr, nullptr, &PumpSource::Dispatch, nullptr,
-                                     nullptr, nullptr};
+    static GSourceFuncs functions = {nullptr, nullptr, &PumpSource::Dispatch,
+                                     nullptr, nullptr, nullptr};
     source = g_source_new(&functions, sizeof(GSource));
     g_source_set_name(source, "pdekit run loop");
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
@@ -82,6 +82,8 @@ RunLoopPump::~RunLoopPump() {
   if (PumpSource::pumps.empty()) PumpSource::Detach();
 }
 
-void RunLoopPump::RequestPass() { PumpSource::WakeBy(0); }
+void RunLoopPump::RequestPass() {
+  PumpSource::WakeBy(0);
+}
 
 }  // namespace pde::gtk

@@ -1,10 +1,10 @@
 // GuiLoader.cc: pdehost --gui: loads the GUI part from beside the program and runs its window.
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
-#include <sys/stat.h>
 
 #include "GuiSession.h"
 #include "Paths.h"

@@ -19,8 +19,7 @@ int RunGuiSession(DialogSession* session, const HostOptions& options, std::strin
 
 // The GUI part's entry point, named kGuiEntryPoint in it, with RunGuiSession's contract once the
 // part is loaded.
-using GuiEntryPoint = int (*)(DialogSession* session, const HostOptions* options,
-                              std::string* out);
+using GuiEntryPoint = int (*)(DialogSession* session, const HostOptions* options, std::string* out);
 inline constexpr char kGuiEntryPoint[] = "pdehost_gui_run_session";
 
 }  // namespace pdehost

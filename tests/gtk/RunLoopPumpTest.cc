@@ -55,9 +55,9 @@ TEST(RunLoopPump, ATimerAddedOrReArmedWhileGLibSleepsFiresWhenDueInOnePass) {
     probe.loop = g_main_loop_new(nullptr, FALSE);
     CFRunLoopTimerContext context = {0, &probe, nullptr, nullptr, nullptr};
     // Added: a one-shot timer. Re-armed: a repeating one, scheduled far away from the start.
-    CFPtr<CFRunLoopTimerRef> timer(CFRunLoopTimerCreate(
-        nullptr, CFAbsoluteTimeGetCurrent() + kFarAway, rearm ? kFarAway : 0, 0, 0, OnFire,
-        &context));
+    CFPtr<CFRunLoopTimerRef> timer(
+        CFRunLoopTimerCreate(nullptr, CFAbsoluteTimeGetCurrent() + kFarAway, rearm ? kFarAway : 0,
+                             0, 0, OnFire, &context));
     probe.timer = timer.get();
     if (rearm) CFRunLoopAddTimer(CFRunLoopGetCurrent(), timer.get(), kCFRunLoopCommonModes);
     {

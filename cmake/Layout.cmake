@@ -32,6 +32,8 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${CMAKE_INSTALL_BINDIR}
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${PDE_INSTALL_PRIVATE_LIBDIR})
 # The plug-in directory of the build tree, which the plug-in's build fills.
 set(PDE_PLUGIN_DIR ${PROJECT_BINARY_DIR}/${PDE_INSTALL_PLUGINDIR})
+# pdehost's GUI part, which pdehost --gui loads from the private library directory.
+set(PDE_GUI_PART_FILE pdehost-gui.so)
 
 # pde_relative_path(<var> <from> <to>): the path from one prefix-relative directory to another.
 function(pde_relative_path var from to)
@@ -48,8 +50,10 @@ set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
 pde_relative_path(PDE_PRIVATE_LIBDIR_FROM_BINDIR ${CMAKE_INSTALL_BINDIR} ${PDE_INSTALL_PRIVATE_LIBDIR})
 set(CMAKE_INSTALL_RPATH "$ORIGIN/${PDE_PRIVATE_LIBDIR_FROM_BINDIR}")
 
-# pde_install_private_runpath(<target> <prefix-relative install dir>): the installed run path of a
-# binary that is not in bin/, pointing at the private libraries from where it is installed.
+# pde_install_private_runpath(<target> <prefix-relative install dir>): the run path of a binary
+# that is not in bin/, pointing at the private libraries from where it is installed. The binary is
+# built in the same place of the build tree, so it has that run path there too: CMake's build run
+# path would be padded with empty entries, which the dynamic loader takes for the current directory.
 function(pde_install_private_runpath target dir)
   pde_relative_path(path ${dir} ${PDE_INSTALL_PRIVATE_LIBDIR})
   if(path STREQUAL ".")
@@ -57,6 +61,7 @@ function(pde_install_private_runpath target dir)
   else()
     set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${path}")
   endif()
+  set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
 endfunction()
 
 # pdekit_gtk_module(<target>): builds the GTK module into the build tree's GTK module directory
@@ -100,7 +105,7 @@ function(pde_launched_program target)
 ")
   add_executable(${target}_launcher ${PROJECT_SOURCE_DIR}/app/launcher/Launcher.cc)
   target_include_directories(${target}_launcher PRIVATE ${config_dir})
-  set_target_properties(${target}_launcher PROPERTIES OUTPUT_NAME ${target})
+  set_target_properties(${target}_launcher PROPERTIES OUTPUT_NAME ${target} BUILD_WITH_INSTALL_RPATH ON)
   add_dependencies(${target}_launcher ${target})
   install(TARGETS ${target}_launcher RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()

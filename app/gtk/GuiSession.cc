@@ -1,16 +1,17 @@
-// GuiSession.cc: pdehost --gui with GTK: runs the host window until Print or Cancel.
-#include "GuiSession.h"
-
+// GuiSession.cc: pdehost's GUI part, loaded for pdehost --gui: runs the host window until Print
+// or Cancel. Its only export is the entry point pdehost looks up.
 #include <iostream>
+#include <type_traits>
 
 #include "Emitters.h"
+#include "GuiSession.h"
 #include "HostWindow.h"
 #include "pde/EscapedText.h"
 
-namespace pdehost {
-
-int RunGuiSession(DialogSession* session, const HostOptions& options, OptionCheck* check,
-                  std::string* out) {
+extern "C" int pdehost_gui_run_session(pdehost::DialogSession* session,
+                                       const pdehost::HostOptions* options,
+                                       pdehost::OptionCheck* check, std::string* out) {
+  using namespace pdehost;
   if (!gtk_init_check(nullptr, nullptr)) {
     std::cerr << "pdehost: --gui: cannot open the display\n";
     return 2;
@@ -29,8 +30,9 @@ int RunGuiSession(DialogSession* session, const HostOptions& options, OptionChec
     std::cerr << "pdehost: " << pde::EscapeBytes(error) << "\n";
     return 2;
   }
-  *out += FormatOptions(options.emit, printed);
+  *out += FormatOptions(options->emit, printed);
   return 0;
 }
 
-}  // namespace pdehost
+static_assert(std::is_same_v<decltype(&pdehost_gui_run_session), pdehost::GuiEntryPoint>,
+              "the entry point pdehost looks up");

@@ -1,4 +1,5 @@
-// GuiSession.h: pdehost --gui: the dialog session in a window instead of a script.
+// GuiSession.h: pdehost --gui: the dialog session in a window instead of a script, run by the GUI
+// part, a shared object loaded only for it, so that pdehost without --gui never loads GTK.
 #pragma once
 
 #include <string>
@@ -9,14 +10,20 @@
 
 namespace pdehost {
 
-// Shows the started session's pane in a window with its summary and Print and Cancel buttons,
-// and runs until one is pressed or the window is closed. Print calls Sync with
-// reinitializePlugin false, checks the print-settings ticket's PPD dictionary with *check and
-// appends it to *out, as the script action `print` does (options.emit); a refusal of the check
-// ends the session with status 2. Returns the exit status: 0 printed, 1 cancelled
-// or closed, 2 when no display can be opened or pdehost was built without GTK (a message on
-// standard error says which).
+// Loads the GUI part (GuiPartPath()) and runs its entry point: shows the started session's pane
+// in a window with its summary and Print and Cancel buttons, and runs until one is pressed or
+// the window is closed. Print calls Sync with reinitializePlugin false, checks the print-settings
+// ticket's PPD dictionary with *check and appends it to *out, as the script action `print` does
+// (options.emit); a refusal of the check ends the session with status 2. Returns the exit status:
+// 0 printed, 1 cancelled or closed, 2 when the GUI part is missing or broken (the message names
+// the path looked at) or no display can be opened.
 int RunGuiSession(DialogSession* session, const HostOptions& options, OptionCheck* check,
                   std::string* out);
+
+// The GUI part's entry point, named kGuiEntryPoint in it, with RunGuiSession's contract once the
+// part is loaded.
+using GuiEntryPoint = int (*)(DialogSession* session, const HostOptions* options,
+                             OptionCheck* check, std::string* out);
+inline constexpr char kGuiEntryPoint[] = "pdehost_gui_run_session";
 
 }  // namespace pdehost

@@ -103,4 +103,8 @@ std::string DemoScriptPath() {
 
 std::string BuiltBundlePath() { return PlugInDirectory() + "/ZORPDE.plugin"; }
 
+std::string GuiPartPath() {
+  return InTree(OwnBinaryFile(), PDE_INSTALL_PRIVATE_LIBDIR, PDE_GUI_PART_FILE);
+}
+
 }  // namespace pdehost

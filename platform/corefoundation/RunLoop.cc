@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "String.h"
 #include "Text.h"
+#include "pde/CFHost.h"
 
 struct CFOpaqueRunLoop;
 
@@ -29,6 +31,9 @@ struct CFOpaqueRunLoop : pde::cf::ObjectBase {
   std::map<std::u16string, std::vector<CFOpaqueRunLoopTimer*>> modes;
   std::vector<CFOpaqueRunLoopTimer*> commonItems;  // added in kCFRunLoopCommonModes
   std::vector<std::u16string> commonModes{u"kCFRunLoopDefaultMode"};
+  // The host's callback for a timer added or given a new fire date (pde::SetNextFireDateChanged).
+  pde::NextFireDateChanged nextFireDateChanged = nullptr;
+  void* nextFireDateChangedInfo = nullptr;
 };
 
 const CFStringRef kCFRunLoopDefaultMode = CFSTR("kCFRunLoopDefaultMode");
@@ -144,9 +149,12 @@ void FireDueTimers(CFOpaqueRunLoop* loop, const std::u16string& mode) {
 }
 
 // The earliest fire date of the valid timers of mode; nothing when there is none.
-std::optional<CFAbsoluteTime> EarliestFireDate(CFOpaqueRunLoop* loop, const std::u16string& mode) {
+std::optional<CFAbsoluteTime> EarliestFireDate(const CFOpaqueRunLoop* loop,
+                                               const std::u16string& mode) {
+  auto found = loop->modes.find(mode);
+  if (found == loop->modes.end()) return std::nullopt;
   std::optional<CFAbsoluteTime> earliest;
-  for (const CFOpaqueRunLoopTimer* timer : loop->modes[mode]) {
+  for (const CFOpaqueRunLoopTimer* timer : found->second) {
     if (timer->valid && (!earliest || timer->nextFire < *earliest)) earliest = timer->nextFire;
   }
   return earliest;
@@ -163,6 +171,13 @@ SInt32 Run(CFOpaqueRunLoop* loop, const std::u16string& mode, CFTimeInterval sec
     if (!next) return kCFRunLoopRunFinished;
     CFAbsoluteTime wake = std::min(*next, deadline);
     if (wake > now) std::this_thread::sleep_for(std::chrono::duration<double>(wake - now));
+  }
+}
+
+// Tells the loop's host that one of its timers may now fire earlier.
+void NotifyNextFireDateChanged(const CFOpaqueRunLoop* loop) {
+  if (loop->nextFireDateChanged != nullptr) {
+    loop->nextFireDateChanged(loop->nextFireDateChangedInfo);
   }
 }
 
@@ -232,6 +247,7 @@ void CFRunLoopAddTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFStringRef mod
     }
     object->loop = loop;
   });
+  NotifyNextFireDateChanged(loop);
 }
 
 void CFRunLoopRemoveTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFStringRef mode) {
@@ -292,6 +308,7 @@ void CFRunLoopTimerSetNextFireDate(CFRunLoopTimerRef timer, CFAbsoluteTime fireD
   CFOpaqueRunLoopTimer* object = TimerOf(timer);
   if (object == nullptr || !object->valid) return;
   object->nextFire = fireDate;
+  if (object->loop != nullptr) NotifyNextFireDateChanged(object->loop);
 }
 
 CFTimeInterval CFRunLoopTimerGetInterval(CFRunLoopTimerRef timer) {
@@ -323,6 +340,19 @@ namespace pde {
 
 void RunLoopRunOnePass() {
   CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
+}
+
+void SetNextFireDateChanged(NextFireDateChanged callback, void* info) {
+  CFOpaqueRunLoop* loop = LoopOf(CFRunLoopGetCurrent());
+  if (loop == nullptr) return;
+  loop->nextFireDateChanged = callback;
+  loop->nextFireDateChangedInfo = info;
+}
+
+std::optional<CFAbsoluteTime> RunLoopNextFireDate() {
+  CFOpaqueRunLoop* loop = LoopOf(CFRunLoopGetCurrent());
+  if (loop == nullptr) return std::nullopt;
+  return EarliestFireDate(loop, u"kCFRunLoopDefaultMode");
 }
 
 }  // namespace pde

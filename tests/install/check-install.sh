@@ -125,6 +125,12 @@ expect_refused "$work/stale: no plug-in directory (named by PDE_PLUGIN_DIR)" \
 broken=$work/broken
 cp -a "$prefix" "$broken"
 plugins=$(dirname "$(find "$broken" -name ZORPDE.plugin -type d)")
+# pdehost's GUI part, which only --gui loads: without it, --gui names the path it looked at.
+if [ -e "$(dirname "$plugins")/pdehost-gui.so" ]; then
+  rm "$(dirname "$plugins")/pdehost-gui.so"
+  expect_refused "pdehost: --gui: $(dirname "$plugins")/pdehost-gui.so: No such file or directory" \
+    "$broken/bin/pdehost" --gui
+fi
 mv "$plugins/ZORPDE.plugin" "$plugins/Elsewhere.plugin"
 expect_refused "(no $plugins/ZORPDE.plugin)" "$broken/bin/pdehost"
 mv "$plugins/Elsewhere.plugin" "$plugins/ZORPDE.plugin"

@@ -94,4 +94,13 @@ long PlugInInstanceCount(CFUUIDRef factoryID);
 // Runs the current thread's run loop for one pass in the default mode: fires the due timers.
 void RunLoopRunOnePass();
 
+// Called, on the thread that did it, when a timer is added to a run loop or a timer in one is
+// given a new fire date: a host that sleeps between passes wakes for the new earliest date.
+using NextFireDateChanged = void (*)(void* info);
+// Sets the current thread's run loop's callback (one per loop; null for none), with its info.
+void SetNextFireDateChanged(NextFireDateChanged callback, void* info);
+// The earliest fire date of the valid timers in the current thread's run loop's default mode;
+// nothing when it has none.
+std::optional<CFAbsoluteTime> RunLoopNextFireDate();
+
 }  // namespace pde

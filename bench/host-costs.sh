@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The hosts' process and idle costs, measured whole, outside Google Benchmark:
-#  - process start: `pdehost --script /dev/null` against `cupstestppd -q` on the same PPD (the
+#  - process start: `pdehost --script EMPTY` (an empty session; pdehost reads no device as a
+#    script) against `cupstestppd -q` on the same PPD (the
 #    one pdehost opens by default), wall time of the whole process, alternating runs, medians;
 #  - idle wake-ups: pdeprint idle with its dialog (and the pane's tab) open against GTK's plain
 #    print dialog (PlainPrintDialog.c), context switches of all the process's threads from
@@ -83,6 +84,8 @@ ppd=$tree/share/ppd/pdekit/VELMORA-q-RX730.ppd
 [ -x "$pdehost" ] && [ -f "$ppd" ] || { echo "$tree: no bin/pdehost or $ppd" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+empty=$work/empty.session
+: >"$empty"
 
 # ---------------------------------------------------------------- process start
 # Wall time of one run of COMMAND, in milliseconds.
@@ -95,11 +98,12 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 spread() { sort -n | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%s to %s", lo, hi }'; }
 
 echo "process start, $runs alternating runs each (ms), on $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-run_ms "$pdehost" --script /dev/null >/dev/null  # warm the page cache
+# Warms the page cache, and stops here if pdehost fails: a failing run is not the one measured.
+"$pdehost" --script "$empty" >/dev/null 2>&1 || { echo "$pdehost fails on an empty session" >&2; exit 1; }
 run_ms cupstestppd -q "$ppd" >/dev/null
 for _ in $(seq "$runs"); do
-  run_ms "$pdehost" --script /dev/null >>"$work/pdehost"
-  run_ms "$tree/lib/pdekit/pdehost" --script /dev/null >>"$work/program" 2>/dev/null ||
+  run_ms "$pdehost" --script "$empty" >>"$work/pdehost"
+  run_ms "$tree/lib/pdekit/pdehost" --script "$empty" >>"$work/program" 2>/dev/null ||
     true
   run_ms cupstestppd -q "$ppd" >>"$work/cupstestppd"
 done
@@ -119,7 +123,7 @@ if command -v perf >/dev/null && perf stat -x, -e task-clock true >/dev/null 2>&
   cpu_ms() {  # COMMAND...: mean task-clock of RUNS runs, in milliseconds
     perf stat -x, -e task-clock -r "$runs" "$@" 2>&1 >/dev/null | awk -F, '/task-clock/ { printf "%.2f", $1 }'
   }
-  p=$(cpu_ms "$pdehost" --script /dev/null)
+  p=$(cpu_ms "$pdehost" --script "$empty")
   c=$(cpu_ms cupstestppd -q "$ppd")
   awk -v p="$p" -v c="$c" 'BEGIN { printf "  CPU time (perf task-clock, mean): pdehost %s ms, cupstestppd %s ms: %.2fx\n", p, c, p / c }'
 fi

@@ -24,6 +24,7 @@ void ReserveRows(GtkWidget* label, int rows) {
   std::string lines = "X";
   for (int i = 1; i < rows; ++i) lines += "\nX";
   gtk_label_set_text(GTK_LABEL(label), lines.c_str());
+  gtk_widget_show(label);  // a hidden widget asks for no room at all
   int height = 0;
   gtk_widget_get_preferred_height(label, nullptr, &height);
   gtk_widget_set_size_request(label, -1, height);

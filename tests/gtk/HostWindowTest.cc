@@ -77,19 +77,18 @@ TEST_F(HostWindowTest, TheSummaryFollowsThePaneAndPrintSyncsTheTicket) {
 TEST_F(HostWindowTest, KeepsItsSizeWhileRowsComeAndGoAndEscapeCancels) {
   PDE_REQUIRE_DISPLAY();
   Open(pdehost::DefaultPpdPath());
-  int width = 0;
-  int height = 0;
-  gtk_window_get_size(GTK_WINDOW(window_->window()), &width, &height);
+  // What the window asks for, which does not wait for the X server to configure it.
+  GtkRequisition before{};
+  gtk_widget_get_preferred_size(window_->window(), nullptr, &before);
   gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);  // Private: the DIN row comes
   gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(7)), 1);  // the department code's row too
   DrainEvents();
   ASSERT_EQ(window_->SummaryText(),
             "Print Mode: Private\nDIN: 58203\nBlank Pages: Off\nDistinguish Thin Lines: Off\n"
             "Department Code: 58203");
-  int grownWidth = 0;
-  int grownHeight = 0;
-  gtk_window_get_size(GTK_WINDOW(window_->window()), &grownWidth, &grownHeight);
-  EXPECT_EQ(std::pair(grownWidth, grownHeight), std::pair(width, height));
+  GtkRequisition after{};
+  gtk_widget_get_preferred_size(window_->window(), nullptr, &after);
+  EXPECT_EQ(std::pair(after.width, after.height), std::pair(before.width, before.height));
 
   pde::test::PressKey(Widget(5), GDK_KEY_Escape);
   ASSERT_TRUE(outcome_.has_value());

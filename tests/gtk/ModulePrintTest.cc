@@ -14,7 +14,6 @@
 #include <gtk/gtkunixprint.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -179,23 +178,26 @@ class LiveServer : public ::testing::Test {
     DrainEvents();
   }
 
-  // The tab's pop-ups and fields in the order the pane lays them out: print mode, department
-  // switch, blank pages, thin lines; DIN, department code.
-  GtkWidget* Popup(int index) const { return InReadingOrder(GTK_TYPE_COMBO_BOX)[index]; }
-  GtkWidget* Field(int index) const { return InReadingOrder(GTK_TYPE_ENTRY)[index]; }
+  // The tab's pop-ups (print mode, department switch, blank pages, thin lines) and fields (DIN,
+  // department code), found as a person finds them: by the label that names each.
+  GtkWidget* Popup(int index) const {
+    static const char* const kLabels[] = {"Print Mode:", "Department Code:", "Blank Pages:",
+                                          "Distinguish Thin Lines:"};
+    return Labelled(kLabels[index]);
+  }
+  GtkWidget* Field(int index) const {
+    static const char* const kLabels[] = {"DIN:", "Code:"};
+    return Labelled(kLabels[index]);
+  }
 
-  // The tab's widgets of a type as a person reads them: top to bottom, then left to right.
-  std::vector<GtkWidget*> InReadingOrder(GType type) const {
-    GtkWidget* tab = Tab();
-    std::vector<GtkWidget*> widgets = WidgetsOf(tab, type);
-    auto position = [tab](GtkWidget* widget) {
-      int x = 0, y = 0;
-      gtk_widget_translate_coordinates(widget, tab, 0, 0, &x, &y);
-      return std::pair(y, x);
-    };
-    std::stable_sort(widgets.begin(), widgets.end(),
-                     [&](GtkWidget* a, GtkWidget* b) { return position(a) < position(b); });
-    return widgets;
+  // The control the tab's label with this text names (its mnemonic widget).
+  GtkWidget* Labelled(const char* text) const {
+    for (GtkWidget* label : WidgetsOf(Tab(), GTK_TYPE_LABEL)) {
+      if (std::strcmp(gtk_label_get_text(GTK_LABEL(label)), text) == 0)
+        return gtk_label_get_mnemonic_widget(GTK_LABEL(label));
+    }
+    ADD_FAILURE() << "no label " << text;
+    return nullptr;
   }
 
   std::string PopupText(int index) const {

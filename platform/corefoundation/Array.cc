@@ -136,6 +136,7 @@ CFArrayRef CFArrayCreate(CFAllocatorRef, const void** values, CFIndex numValues,
   CFOpaqueArray* array = NewArray(callBacks, false, 0);
   if (array == nullptr) return nullptr;
   bool filled = NoThrow([&] {
+    array->values.reserve(static_cast<size_t>(numValues));
     for (CFIndex i = 0; i < numValues; ++i) Append(array, values[i]);
     return true;
   });

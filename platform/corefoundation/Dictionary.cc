@@ -230,6 +230,7 @@ CFDictionaryRef CFDictionaryCreate(CFAllocatorRef, const void** keys, const void
   CFOpaqueDictionary* dictionary = NewDictionary(keyCallBacks, valueCallBacks, false, 0);
   if (dictionary == nullptr) return nullptr;
   bool filled = NoThrow([&] {
+    dictionary->entries.reserve(static_cast<size_t>(numValues));
     for (CFIndex i = 0; i < numValues; ++i) Set(dictionary, keys[i], values[i]);
     return true;
   });

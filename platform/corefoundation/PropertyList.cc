@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -29,115 +30,159 @@ struct MallocFree {
 };
 using MallocPtr = std::unique_ptr<char, MallocFree>;
 
-// Converts one libplist node; on failure returns null and sets *why (with the path of the key).
+// Converts libplist nodes. On failure returns null and sets *why, with the path of the node that
+// failed; the path is worked out from the node's parents only then.
 class Converter {
  public:
-  explicit Converter(CFOptionFlags mutability) : mutability_(mutability) {}
+  Converter(CFOptionFlags mutability, std::string* why) : mutability_(mutability), why_(why) {}
 
   // Converts node, nested at most kMaxPropertyListDepth deep with what it holds.
-  CFPtr<CFTypeRef> Convert(plist_t node, const std::string& where, std::string* why) {
+  CFPtr<CFTypeRef> Convert(plist_t node) {
     if (depth_ == kMaxPropertyListDepth) {
-      *why = where + "containers nested more than " + std::to_string(kMaxPropertyListDepth) +
-             " deep";
-      return {};
+      return Fail(node, "containers nested more than " + std::to_string(kMaxPropertyListDepth) +
+                            " deep");
     }
     ++depth_;
-    CFPtr<CFTypeRef> converted = ConvertNode(node, where, why);
+    CFPtr<CFTypeRef> converted = ConvertNode(node);
     --depth_;
     return converted;
   }
 
  private:
-  CFPtr<CFTypeRef> ConvertNode(plist_t node, const std::string& where, std::string* why) {
+  CFPtr<CFTypeRef> ConvertNode(plist_t node) {
     switch (plist_get_node_type(node)) {
       case PLIST_DICT:
-        return ConvertDictionary(node, where, why);
+        return ConvertDictionary(node);
       case PLIST_ARRAY:
-        return ConvertArray(node, where, why);
+        return ConvertArray(node);
       case PLIST_STRING:
-        return ConvertString(node, where, why);
+        return ConvertString(node);
       case PLIST_BOOLEAN: {
         uint8_t value = 0;
         plist_get_bool_val(node, &value);
         return CFPtr<CFTypeRef>::Retain(value ? kCFBooleanTrue : kCFBooleanFalse);
       }
-      case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        auto integer = static_cast<SInt64>(value);  // negative integers arrive as two's complement
-        return Checked(CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt64Type, &integer), where,
-                       why);
-      }
+      case PLIST_UINT:
+        return ConvertInteger(node);
       case PLIST_REAL: {
         double value = 0;
         plist_get_real_val(node, &value);
-        return Checked(CFNumberCreate(kCFAllocatorDefault, kCFNumberFloat64Type, &value), where,
-                       why);
+        return Checked(CFNumberCreate(kCFAllocatorDefault, kCFNumberFloat64Type, &value), node);
       }
       case PLIST_DATA: {
-        char* raw = nullptr;
         uint64_t length = 0;
-        plist_get_data_val(node, &raw, &length);
-        MallocPtr bytes(raw);
-        return Checked(
-            CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bytes.get()),
-                         static_cast<CFIndex>(length)),
-            where, why);
+        const char* bytes = plist_get_data_ptr(node, &length);
+        return Checked(CFDataCreate(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bytes),
+                                    static_cast<CFIndex>(length)),
+                       node);
       }
       case PLIST_DATE:
-        *why = where + "dates are not supported";
-        return {};
+        return Fail(node, "dates are not supported");
       default:
-        *why = where + "unsupported value type";
-        return {};
+        return Fail(node, "unsupported value type");
     }
   }
 
-  CFPtr<CFTypeRef> Checked(CFTypeRef object, const std::string& where, std::string* why) {
-    if (object == nullptr) *why = where + "out of memory";
+  // Null, with *why set to what went wrong at node.
+  CFPtr<CFTypeRef> Fail(plist_t node, std::string_view what) {
+    *why_ = Where(node);
+    *why_ += what;
+    return {};
+  }
+
+  CFPtr<CFTypeRef> Checked(CFTypeRef object, plist_t node) {
+    if (object == nullptr) return Fail(node, "out of memory");
     return CFPtr<CFTypeRef>(object);
   }
 
-  CFPtr<CFTypeRef> ConvertString(plist_t node, const std::string& where, std::string* why) {
-    char* raw = nullptr;
-    plist_get_string_val(node, &raw);
-    MallocPtr text(raw);
-    std::optional<std::u16string> utf16 = UTF8ToUTF16(text ? text.get() : "");
-    if (!utf16) {
-      *why = where + "string is not valid UTF-8";
-      return {};
+  // The path of node from the top, for messages: "key NAME: " for a dictionary's value and
+  // "[INDEX]: " for an array's item, one for each level.
+  static std::string Where(plist_t node) {
+    std::string where;
+    for (plist_t parent = plist_get_parent(node); parent != nullptr;
+         node = parent, parent = plist_get_parent(node)) {
+      if (plist_get_node_type(parent) == PLIST_ARRAY) {
+        where.insert(0, "[" + std::to_string(plist_array_get_item_index(node)) + "]: ");
+      } else {
+        char* rawKey = nullptr;
+        plist_dict_get_item_key(node, &rawKey);
+        MallocPtr key(rawKey);
+        where.insert(0, "key " + std::string(key ? key.get() : "") + ": ");
+      }
     }
-    CFPtr<CFStringRef> string(NewString(std::move(*utf16)));
-    if (string && mutability_ == kCFPropertyListMutableContainersAndLeaves) {
-      string = CFPtr<CFStringRef>(CFStringCreateMutableCopy(kCFAllocatorDefault, 0, string.get()));
-    }
-    return Checked(string.release(), where, why);
+    return where;
   }
 
-  CFPtr<CFTypeRef> ConvertArray(plist_t node, const std::string& where, std::string* why) {
-    std::vector<CFPtr<CFTypeRef>> items;
+  CFPtr<CFTypeRef> ConvertString(plist_t node) {
+    const char* text = plist_get_string_ptr(node, nullptr);
+    CFStringRef string = SharedString(text ? text : "", node, "string");
+    if (string == nullptr) return {};
+    if (mutability_ == kCFPropertyListMutableContainersAndLeaves) {
+      return Checked(CFStringCreateMutableCopy(kCFAllocatorDefault, 0, string), node);
+    }
+    return CFPtr<CFTypeRef>::Retain(string);
+  }
+
+  // The number of an integer, made once and shared by every integer of that value.
+  CFPtr<CFTypeRef> ConvertInteger(plist_t node) {
+    uint64_t value = 0;
+    plist_get_uint_val(node, &value);
+    auto integer = static_cast<SInt64>(value);  // negative integers arrive as two's complement
+    auto known = integers_.find(integer);
+    if (known != integers_.end()) return CFPtr<CFTypeRef>::Retain(known->second.get());
+    CFPtr<CFTypeRef> number =
+        Checked(CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt64Type, &integer), node);
+    if (number) integers_.emplace(integer, number);
+    return number;
+  }
+
+  CFPtr<CFTypeRef> ConvertArray(plist_t node) {
     uint32_t size = plist_array_get_size(node);
+    std::vector<CFPtr<CFTypeRef>> items;
+    items.reserve(size);
     for (uint32_t i = 0; i < size; ++i) {
-      CFPtr<CFTypeRef> item =
-          Convert(plist_array_get_item(node, i), where + "[" + std::to_string(i) + "]: ", why);
+      CFPtr<CFTypeRef> item = Convert(plist_array_get_item(node, i));
       if (!item) return {};
       items.push_back(std::move(item));
     }
     if (mutability_ == kCFPropertyListImmutable) {
       std::vector<const void*> values;
+      values.reserve(items.size());
       for (const auto& item : items) values.push_back(item.get());
       return Checked(CFArrayCreate(kCFAllocatorDefault, values.data(),
                                    static_cast<CFIndex>(values.size()), &kCFTypeArrayCallBacks),
-                     where, why);
+                     node);
     }
     CFMutableArrayRef array = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
     for (const auto& item : items) CFArrayAppendValue(array, item.get());
-    return Checked(array, where, why);
+    return Checked(array, node);
   }
 
-  CFPtr<CFTypeRef> ConvertDictionary(plist_t node, const std::string& where, std::string* why) {
-    std::vector<CFPtr<CFTypeRef>> keys;
+  // The immutable string of text, made once and shared by every key and value with that text;
+  // null when text is not UTF-8 (*why set to "<where node is>: <what> is not valid UTF-8") or
+  // memory is exhausted (*why set to out of memory).
+  CFStringRef SharedString(const char* text, plist_t node, std::string_view what) {
+    auto known = strings_.find(std::string_view(text));
+    if (known != strings_.end()) return known->second.get();
+    std::optional<std::u16string> utf16 = UTF8ToUTF16(text);
+    if (!utf16) {
+      Fail(node, std::string(what) + " is not valid UTF-8");
+      return nullptr;
+    }
+    CFPtr<CFStringRef> string(NewString(std::move(*utf16)));
+    if (!string) {
+      Fail(node, "out of memory");
+      return nullptr;
+    }
+    return strings_.emplace(text, std::move(string)).first->second.get();
+  }
+
+  CFPtr<CFTypeRef> ConvertDictionary(plist_t node) {
+    std::vector<const void*> keys;
     std::vector<CFPtr<CFTypeRef>> values;
+    const uint32_t size = plist_dict_get_size(node);
+    keys.reserve(size);
+    values.reserve(size);
     plist_dict_iter iterator = nullptr;
     plist_dict_new_iter(node, &iterator);
     std::unique_ptr<void, MallocFree> iteratorOwner(iterator);
@@ -147,40 +192,40 @@ class Converter {
       plist_dict_next_item(node, iterator, &rawKey, &child);
       MallocPtr key(rawKey);
       if (child == nullptr) break;
-      std::optional<std::u16string> keyText = UTF8ToUTF16(key ? key.get() : "");
-      if (!keyText) {
-        *why = where + "key is not valid UTF-8";
-        return {};
-      }
-      CFPtr<CFTypeRef> keyString(NewString(*keyText));
-      if (!keyString) return Checked(nullptr, where, why);
-      CFPtr<CFTypeRef> value = Convert(child, where + "key " + key.get() + ": ", why);
+      CFStringRef keyString = SharedString(key ? key.get() : "", node, "key");
+      if (keyString == nullptr) return {};
+      CFPtr<CFTypeRef> value = Convert(child);
       if (!value) return {};
-      keys.push_back(std::move(keyString));
+      keys.push_back(keyString);
       values.push_back(std::move(value));
+    }
+    if (mutability_ == kCFPropertyListImmutable) {
+      // A key given twice is stored once: the dictionary may hold fewer entries than were read.
+      std::vector<const void*> valueRefs;
+      valueRefs.reserve(values.size());
+      for (const auto& value : values) valueRefs.push_back(value.get());
+      return Checked(CFDictionaryCreate(kCFAllocatorDefault, keys.data(), valueRefs.data(),
+                                        static_cast<CFIndex>(keys.size()),
+                                        &kCFTypeDictionaryKeyCallBacks,
+                                        &kCFTypeDictionaryValueCallBacks),
+                     node);
     }
     CFMutableDictionaryRef dictionary = CFDictionaryCreateMutable(
         kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-    if (dictionary == nullptr) return Checked(nullptr, where, why);
+    if (dictionary == nullptr) return Checked(nullptr, node);
     for (size_t i = 0; i < keys.size(); ++i) {
-      CFDictionarySetValue(dictionary, keys[i].get(), values[i].get());
+      CFDictionarySetValue(dictionary, keys[i], values[i].get());
     }
-    if (mutability_ != kCFPropertyListImmutable) return CFPtr<CFTypeRef>(dictionary);
-    CFPtr<CFTypeRef> mutableCopy(dictionary);
-    // A key given twice is stored once: the dictionary may hold fewer entries than were read.
-    const auto count = static_cast<size_t>(CFDictionaryGetCount(dictionary));
-    std::vector<const void*> keyRefs(count);
-    std::vector<const void*> valueRefs(count);
-    CFDictionaryGetKeysAndValues(dictionary, keyRefs.data(), valueRefs.data());
-    return Checked(
-        CFDictionaryCreate(kCFAllocatorDefault, keyRefs.data(), valueRefs.data(),
-                           static_cast<CFIndex>(keyRefs.size()), &kCFTypeDictionaryKeyCallBacks,
-                           &kCFTypeDictionaryValueCallBacks),
-        where, why);
+    return CFPtr<CFTypeRef>(dictionary);
   }
 
   CFOptionFlags mutability_;
+  std::string* why_;
   int depth_ = 0;
+  // Strings and integers are immutable, so equal ones read are made once (dictionaries of the
+  // same kind have the same keys).
+  std::map<std::string, CFPtr<CFStringRef>, std::less<>> strings_;
+  std::map<SInt64, CFPtr<CFTypeRef>> integers_;
 };
 
 }  // namespace
@@ -208,7 +253,7 @@ CFPropertyListRef CreatePropertyList(std::string_view bytes, std::string_view na
       why = "malformed property list (neither well-formed XML nor binary)";
       return {};
     }
-    return Converter(mutability).Convert(root, "", &why);
+    return Converter(mutability, &why).Convert(root);
   });
   if (!result && why.empty()) why = "out of memory";
   if (!result && error != nullptr) *error = std::string(name) + ": " + why;

@@ -1,20 +1,51 @@
 // NibReader.cc: reads and checks a nib's property list into window and control descriptions.
 #include "NibReader.h"
 
+#include <array>
 #include <initializer_list>
 #include <limits>
+#include <variant>
 
 #include "pde/CFHost.h"
 
 namespace pde::toolkit {
 namespace {
 
-const std::map<std::u16string, ControlKind>& KindsByName() {
-  static const auto* kinds = new std::map<std::u16string, ControlKind>{
-      {u"UserPane", ControlKind::kUserPane},     {u"PopupButton", ControlKind::kPopupButton},
-      {u"EditText", ControlKind::kEditText},     {u"StaticText", ControlKind::kStaticText},
-      {u"GroupBox", ControlKind::kGroupBox}};
-  return *kinds;
+// The keys of a nib's dictionaries, looked up once.
+struct NibKeys {
+  CFStringRef windows = CFSTR("Windows");
+  CFStringRef title = CFSTR("Title");
+  CFStringRef contentBounds = CFSTR("ContentBounds");
+  CFStringRef controls = CFSTR("Controls");
+  CFStringRef kind = CFSTR("Kind");
+  CFStringRef bounds = CFSTR("Bounds");
+  CFStringRef id = CFSTR("ID");
+  CFStringRef label = CFSTR("Label");
+  CFStringRef items = CFSTR("Items");
+  CFStringRef value = CFSTR("Value");
+  CFStringRef text = CFSTR("Text");
+  CFStringRef enabled = CFSTR("Enabled");
+  CFStringRef signature = CFSTR("Signature");
+  CFStringRef number = CFSTR("Number");
+};
+
+const NibKeys& Keys() {
+  static const NibKeys keys;
+  return keys;
+}
+
+struct KindName {
+  CFStringRef name;
+  ControlKind kind;
+};
+
+const std::array<KindName, 5>& KindsByName() {
+  static const std::array<KindName, 5> kinds{{{CFSTR("UserPane"), ControlKind::kUserPane},
+                                              {CFSTR("PopupButton"), ControlKind::kPopupButton},
+                                              {CFSTR("EditText"), ControlKind::kEditText},
+                                              {CFSTR("StaticText"), ControlKind::kStaticText},
+                                              {CFSTR("GroupBox"), ControlKind::kGroupBox}}};
+  return kinds;
 }
 
 bool IsA(CFTypeRef value, CFTypeID type) { return value && CFGetTypeID(value) == type; }
@@ -26,24 +57,25 @@ class NibParser {
   const std::string& error() const { return error_; }
 
  private:
-  // A place in the nib, such as "Windows/Window/Controls[2]/Bounds", for error messages.
+  // One step down into the nib: a key, an index in an array, or a window's name.
+  using Step = std::variant<const char*, CFIndex, CFStringRef>;
+
+  // A place in the nib, such as "Windows/Window/Controls[2]/Bounds", for error messages. Only
+  // its steps are kept; Fail writes them out.
   class Place {
    public:
-    Place(NibParser& parser, std::string step) : parser_(parser), size_(parser.where_.size()) {
-      if (!parser_.where_.empty() && step.front() != '[') parser_.where_ += '/';
-      parser_.where_ += step;
-    }
+    Place(NibParser& parser, Step step) : parser_(parser) { parser_.steps_.push_back(step); }
     Place(const Place&) = delete;
     Place& operator=(const Place&) = delete;
-    ~Place() { parser_.where_.resize(size_); }
+    ~Place() { parser_.steps_.pop_back(); }
 
    private:
     NibParser& parser_;
-    std::size_t size_;
   };
 
+  std::string Where() const;
   bool Fail(const std::string& what);
-  bool CheckKeys(CFDictionaryRef dict, std::initializer_list<std::u16string_view> allowed);
+  bool CheckKeys(CFDictionaryRef dict, std::initializer_list<CFStringRef> allowed);
   bool ReadString(CFTypeRef value, std::u16string* out);
   bool ReadInteger(CFTypeRef value, long long low, long long high, long long* out);
   bool ReadRect(CFTypeRef value, Rect* out);
@@ -52,26 +84,43 @@ class NibParser {
   bool ReadControl(CFTypeRef value, int depth, NibControl* out);
   bool ReadWindow(CFTypeRef value, NibWindow* out);
 
-  std::string where_;
+  const NibKeys& keys_ = Keys();
+  std::vector<Step> steps_;
   std::string error_;
 };
 
+std::string NibParser::Where() const {
+  std::string where;
+  for (const Step& step : steps_) {
+    std::string text;
+    if (const auto* index = std::get_if<CFIndex>(&step)) {
+      text = "[" + std::to_string(*index) + "]";
+    } else if (const auto* name = std::get_if<CFStringRef>(&step)) {
+      text = pde::ToUTF8(TextOf(*name));
+    } else {
+      text = std::get<const char*>(step);
+    }
+    if (!where.empty() && (text.empty() || text.front() != '[')) where += '/';
+    where += text;
+  }
+  return where;
+}
+
 bool NibParser::Fail(const std::string& what) {
-  error_ = where_.empty() ? what : where_ + ": " + what;
+  std::string where = Where();
+  error_ = where.empty() ? what : where + ": " + what;
   return false;
 }
 
-bool NibParser::CheckKeys(CFDictionaryRef dict,
-                          std::initializer_list<std::u16string_view> allowed) {
+bool NibParser::CheckKeys(CFDictionaryRef dict, std::initializer_list<CFStringRef> allowed) {
   std::vector<const void*> keys(static_cast<std::size_t>(CFDictionaryGetCount(dict)));
   CFDictionaryGetKeysAndValues(dict, keys.data(), nullptr);
   for (const void* key : keys) {
     auto name = static_cast<CFStringRef>(key);
     if (!IsA(name, CFStringGetTypeID())) return Fail("a key is not a string");
-    std::u16string text = TextOf(name);
     bool known = false;
-    for (std::u16string_view candidate : allowed) known = known || candidate == text;
-    if (!known) return Fail("unknown key \"" + pde::ToUTF8(text) + "\"");
+    for (CFStringRef candidate : allowed) known = known || CFEqual(candidate, name);
+    if (!known) return Fail("unknown key \"" + pde::ToUTF8(TextOf(name)) + "\"");
   }
   return true;
 }
@@ -104,7 +153,7 @@ bool NibParser::ReadRect(CFTypeRef value, Rect* out) {
   }
   long long sides[4] = {};
   for (CFIndex i = 0; i < 4; ++i) {
-    Place place(*this, "[" + std::to_string(i) + "]");
+    Place place(*this, i);
     if (!ReadInteger(CFArrayGetValueAtIndex(array, i), std::numeric_limits<SInt16>::min(),
                      std::numeric_limits<SInt16>::max(), &sides[i])) {
       return false;
@@ -121,11 +170,11 @@ bool NibParser::ReadRect(CFTypeRef value, Rect* out) {
 bool NibParser::ReadID(CFTypeRef value, ControlID* out) {
   auto dict = static_cast<CFDictionaryRef>(value);
   if (!IsA(dict, CFDictionaryGetTypeID())) return Fail("not a dictionary");
-  if (!CheckKeys(dict, {u"Signature", u"Number"})) return false;
+  if (!CheckKeys(dict, {keys_.signature, keys_.number})) return false;
   std::u16string signature;
   {
     Place place(*this, "Signature");
-    if (!ReadString(CFDictionaryGetValue(dict, CFSTR("Signature")), &signature)) return false;
+    if (!ReadString(CFDictionaryGetValue(dict, keys_.signature), &signature)) return false;
     if (signature.size() != 4) return Fail("not four characters");
     for (char16_t c : signature) {
       if (c < 0x20 || c > 0x7E) return Fail("not printable ASCII");
@@ -134,7 +183,7 @@ bool NibParser::ReadID(CFTypeRef value, ControlID* out) {
   long long number = 0;
   {
     Place place(*this, "Number");
-    if (!ReadInteger(CFDictionaryGetValue(dict, CFSTR("Number")), std::numeric_limits<SInt32>::min(),
+    if (!ReadInteger(CFDictionaryGetValue(dict, keys_.number), std::numeric_limits<SInt32>::min(),
                      std::numeric_limits<SInt32>::max(), &number)) {
       return false;
     }
@@ -152,8 +201,10 @@ bool NibParser::ReadControls(CFTypeRef value, int depth, std::vector<NibControl>
   if (depth > kMaxNibControlDepth) {
     return Fail("controls nested deeper than " + std::to_string(kMaxNibControlDepth));
   }
-  for (CFIndex i = 0; i < CFArrayGetCount(array); ++i) {
-    Place place(*this, "[" + std::to_string(i) + "]");
+  const CFIndex count = CFArrayGetCount(array);
+  out->reserve(static_cast<std::size_t>(count));
+  for (CFIndex i = 0; i < count; ++i) {
+    Place place(*this, i);
     NibControl control;
     if (!ReadControl(CFArrayGetValueAtIndex(array, i), depth, &control)) return false;
     out->push_back(std::move(control));
@@ -164,49 +215,56 @@ bool NibParser::ReadControls(CFTypeRef value, int depth, std::vector<NibControl>
 bool NibParser::ReadControl(CFTypeRef value, int depth, NibControl* out) {
   auto dict = static_cast<CFDictionaryRef>(value);
   if (!IsA(dict, CFDictionaryGetTypeID())) return Fail("not a dictionary");
-  if (!CheckKeys(dict, {u"Kind", u"Bounds", u"ID", u"Label", u"Items", u"Value", u"Text",
-                        u"Enabled", u"Controls"})) {
+  if (!CheckKeys(dict, {keys_.kind, keys_.bounds, keys_.id, keys_.label, keys_.items, keys_.value,
+                        keys_.text, keys_.enabled, keys_.controls})) {
     return false;
   }
   {
     Place place(*this, "Kind");
-    std::u16string kind;
-    if (!ReadString(CFDictionaryGetValue(dict, CFSTR("Kind")), &kind)) return false;
-    auto known = KindsByName().find(kind);
-    if (known == KindsByName().end()) return Fail("unknown kind \"" + pde::ToUTF8(kind) + "\"");
-    out->kind = known->second;
+    CFTypeRef kind = CFDictionaryGetValue(dict, keys_.kind);
+    if (!IsA(kind, CFStringGetTypeID())) return Fail("not a string");
+    const KindName* known = nullptr;
+    for (const KindName& candidate : KindsByName()) {
+      if (CFEqual(candidate.name, kind)) known = &candidate;
+    }
+    if (known == nullptr) {
+      return Fail("unknown kind \"" + pde::ToUTF8(TextOf(static_cast<CFStringRef>(kind))) + "\"");
+    }
+    out->kind = known->kind;
   }
   {
     Place place(*this, "Bounds");
-    if (!ReadRect(CFDictionaryGetValue(dict, CFSTR("Bounds")), &out->bounds)) return false;
+    if (!ReadRect(CFDictionaryGetValue(dict, keys_.bounds), &out->bounds)) return false;
   }
   bool popup = out->kind == ControlKind::kPopupButton;
   bool embedder = out->kind == ControlKind::kUserPane || out->kind == ControlKind::kGroupBox;
-  if (CFTypeRef id = CFDictionaryGetValue(dict, CFSTR("ID"))) {
+  if (CFTypeRef id = CFDictionaryGetValue(dict, keys_.id)) {
     Place place(*this, "ID");
     if (!ReadID(id, &out->id)) return false;
   }
-  if (CFTypeRef label = CFDictionaryGetValue(dict, CFSTR("Label"))) {
+  if (CFTypeRef label = CFDictionaryGetValue(dict, keys_.label)) {
     Place place(*this, "Label");
     if (!ReadString(label, &out->label)) return false;
   }
-  if (CFTypeRef items = CFDictionaryGetValue(dict, CFSTR("Items"))) {
+  if (CFTypeRef items = CFDictionaryGetValue(dict, keys_.items)) {
     Place place(*this, "Items");
     if (!popup) return Fail("only a PopupButton has items");
     auto array = static_cast<CFArrayRef>(items);
     if (!IsA(array, CFArrayGetTypeID())) return Fail("not an array");
-    if (static_cast<std::size_t>(CFArrayGetCount(array)) > kMaxNibMenuItems) {
+    const CFIndex count = CFArrayGetCount(array);
+    if (static_cast<std::size_t>(count) > kMaxNibMenuItems) {
       return Fail("more than " + std::to_string(kMaxNibMenuItems) + " items");
     }
     out->hasMenu = true;
-    for (CFIndex i = 0; i < CFArrayGetCount(array); ++i) {
-      Place itemPlace(*this, "[" + std::to_string(i) + "]");
+    out->items.reserve(static_cast<std::size_t>(count));
+    for (CFIndex i = 0; i < count; ++i) {
+      Place itemPlace(*this, i);
       std::u16string text;
       if (!ReadString(CFArrayGetValueAtIndex(array, i), &text)) return false;
       out->items.push_back(std::move(text));
     }
   }
-  if (CFTypeRef initial = CFDictionaryGetValue(dict, CFSTR("Value"))) {
+  if (CFTypeRef initial = CFDictionaryGetValue(dict, keys_.value)) {
     Place place(*this, "Value");
     if (!popup) return Fail("only a PopupButton has a value");
     bool inMenu = !out->items.empty();
@@ -219,7 +277,7 @@ bool NibParser::ReadControl(CFTypeRef value, int depth, NibControl* out) {
     }
     out->value = static_cast<SInt32>(number);
   }
-  if (CFTypeRef text = CFDictionaryGetValue(dict, CFSTR("Text"))) {
+  if (CFTypeRef text = CFDictionaryGetValue(dict, keys_.text)) {
     Place place(*this, "Text");
     if (out->kind != ControlKind::kEditText) return Fail("only an EditText has text");
     if (!ReadString(text, &out->text)) return false;
@@ -227,12 +285,12 @@ bool NibParser::ReadControl(CFTypeRef value, int depth, NibControl* out) {
       return Fail("longer than " + std::to_string(kMaxEditTextLength) + " characters");
     }
   }
-  if (CFTypeRef enabled = CFDictionaryGetValue(dict, CFSTR("Enabled"))) {
+  if (CFTypeRef enabled = CFDictionaryGetValue(dict, keys_.enabled)) {
     Place place(*this, "Enabled");
     if (!IsA(enabled, CFBooleanGetTypeID())) return Fail("not a Boolean");
     out->enabled = CFBooleanGetValue(static_cast<CFBooleanRef>(enabled));
   }
-  if (CFTypeRef children = CFDictionaryGetValue(dict, CFSTR("Controls"))) {
+  if (CFTypeRef children = CFDictionaryGetValue(dict, keys_.controls)) {
     Place place(*this, "Controls");
     if (!embedder) return Fail("only a UserPane or a GroupBox holds controls");
     if (!ReadControls(children, depth + 1, &out->children)) return false;
@@ -243,16 +301,18 @@ bool NibParser::ReadControl(CFTypeRef value, int depth, NibControl* out) {
 bool NibParser::ReadWindow(CFTypeRef value, NibWindow* out) {
   auto dict = static_cast<CFDictionaryRef>(value);
   if (!IsA(dict, CFDictionaryGetTypeID())) return Fail("not a dictionary");
-  if (!CheckKeys(dict, {u"Title", u"ContentBounds", u"Controls"})) return false;
-  if (CFTypeRef title = CFDictionaryGetValue(dict, CFSTR("Title"))) {
+  if (!CheckKeys(dict, {keys_.title, keys_.contentBounds, keys_.controls})) return false;
+  if (CFTypeRef title = CFDictionaryGetValue(dict, keys_.title)) {
     Place place(*this, "Title");
     if (!ReadString(title, &out->title)) return false;
   }
   {
     Place place(*this, "ContentBounds");
-    if (!ReadRect(CFDictionaryGetValue(dict, CFSTR("ContentBounds")), &out->contentBounds)) return false;
+    if (!ReadRect(CFDictionaryGetValue(dict, keys_.contentBounds), &out->contentBounds)) {
+      return false;
+    }
   }
-  if (CFTypeRef controls = CFDictionaryGetValue(dict, CFSTR("Controls"))) {
+  if (CFTypeRef controls = CFDictionaryGetValue(dict, keys_.controls)) {
     Place place(*this, "Controls");
     if (!ReadControls(controls, 1, &out->controls)) return false;
   }
@@ -265,9 +325,9 @@ std::optional<NibDescription> NibParser::Parse(CFPropertyListRef root) {
     Fail("the top level is not a dictionary");
     return std::nullopt;
   }
-  if (!CheckKeys(dict, {u"Windows"})) return std::nullopt;
+  if (!CheckKeys(dict, {keys_.windows})) return std::nullopt;
   Place place(*this, "Windows");
-  auto windows = static_cast<CFDictionaryRef>(CFDictionaryGetValue(dict, CFSTR("Windows")));
+  auto windows = static_cast<CFDictionaryRef>(CFDictionaryGetValue(dict, keys_.windows));
   if (!IsA(windows, CFDictionaryGetTypeID())) {
     Fail("missing, or not a dictionary");
     return std::nullopt;
@@ -283,7 +343,7 @@ std::optional<NibDescription> NibParser::Parse(CFPropertyListRef root) {
       Fail("a window name is not a string");
       return std::nullopt;
     }
-    Place windowPlace(*this, pde::ToUTF8(TextOf(name)));
+    Place windowPlace(*this, name);
     NibWindow window;
     if (!ReadWindow(values[i], &window)) return std::nullopt;
     nib.emplace(TextOf(name), std::move(window));

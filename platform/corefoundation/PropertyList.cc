@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "PropertyListScreen.h"
@@ -30,11 +31,20 @@ struct MallocFree {
 };
 using MallocPtr = std::unique_ptr<char, MallocFree>;
 
+// Hashes std::string and std::string_view alike, so that a text is looked up without a copy.
+struct TextHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 // Converts libplist nodes. On failure returns null and sets *why, with the path of the node that
 // failed; the path is worked out from the node's parents only then.
 class Converter {
  public:
   Converter(CFOptionFlags mutability, std::string* why) : mutability_(mutability), why_(why) {}
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  ~Converter() { PopValues(0); }
 
   // Converts node, nested at most kMaxPropertyListDepth deep with what it holds.
   CFPtr<CFTypeRef> Convert(plist_t node) {
@@ -137,24 +147,25 @@ class Converter {
   }
 
   CFPtr<CFTypeRef> ConvertArray(plist_t node) {
-    uint32_t size = plist_array_get_size(node);
-    std::vector<CFPtr<CFTypeRef>> items;
-    items.reserve(size);
+    const size_t first = values_.size();
+    const uint32_t size = plist_array_get_size(node);
     for (uint32_t i = 0; i < size; ++i) {
-      CFPtr<CFTypeRef> item = Convert(plist_array_get_item(node, i));
-      if (!item) return {};
-      items.push_back(std::move(item));
+      if (!Push(Convert(plist_array_get_item(node, i)))) return {};
     }
+    const void** items = values_.data() + first;
+    const auto count = static_cast<CFIndex>(values_.size() - first);
+    CFTypeRef array = nullptr;
     if (mutability_ == kCFPropertyListImmutable) {
-      std::vector<const void*> values;
-      values.reserve(items.size());
-      for (const auto& item : items) values.push_back(item.get());
-      return Checked(CFArrayCreate(kCFAllocatorDefault, values.data(),
-                                   static_cast<CFIndex>(values.size()), &kCFTypeArrayCallBacks),
-                     node);
+      array = CFArrayCreate(kCFAllocatorDefault, items, count, &kCFTypeArrayCallBacks);
+    } else {
+      CFMutableArrayRef mutableArray =
+          CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
+      for (CFIndex i = 0; mutableArray != nullptr && i < count; ++i) {
+        CFArrayAppendValue(mutableArray, items[i]);
+      }
+      array = mutableArray;
     }
-    CFMutableArrayRef array = CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
-    for (const auto& item : items) CFArrayAppendValue(array, item.get());
+    PopValues(first);
     return Checked(array, node);
   }
 
@@ -178,11 +189,8 @@ class Converter {
   }
 
   CFPtr<CFTypeRef> ConvertDictionary(plist_t node) {
-    std::vector<const void*> keys;
-    std::vector<CFPtr<CFTypeRef>> values;
-    const uint32_t size = plist_dict_get_size(node);
-    keys.reserve(size);
-    values.reserve(size);
+    const size_t first = values_.size();
+    const size_t firstKey = keys_.size();
     plist_dict_iter iterator = nullptr;
     plist_dict_new_iter(node, &iterator);
     std::unique_ptr<void, MallocFree> iteratorOwner(iterator);
@@ -194,29 +202,44 @@ class Converter {
       if (child == nullptr) break;
       CFStringRef keyString = SharedString(key ? key.get() : "", node, "key");
       if (keyString == nullptr) return {};
-      CFPtr<CFTypeRef> value = Convert(child);
-      if (!value) return {};
-      keys.push_back(keyString);
-      values.push_back(std::move(value));
+      keys_.push_back(keyString);
+      if (!Push(Convert(child))) return {};
     }
+    const void** keys = keys_.data() + firstKey;
+    const void** values = values_.data() + first;
+    const auto count = static_cast<CFIndex>(values_.size() - first);
+    CFTypeRef dictionary = nullptr;
     if (mutability_ == kCFPropertyListImmutable) {
       // A key given twice is stored once: the dictionary may hold fewer entries than were read.
-      std::vector<const void*> valueRefs;
-      valueRefs.reserve(values.size());
-      for (const auto& value : values) valueRefs.push_back(value.get());
-      return Checked(CFDictionaryCreate(kCFAllocatorDefault, keys.data(), valueRefs.data(),
-                                        static_cast<CFIndex>(keys.size()),
-                                        &kCFTypeDictionaryKeyCallBacks,
-                                        &kCFTypeDictionaryValueCallBacks),
-                     node);
+      dictionary = CFDictionaryCreate(kCFAllocatorDefault, keys, values, count,
+                                      &kCFTypeDictionaryKeyCallBacks,
+                                      &kCFTypeDictionaryValueCallBacks);
+    } else {
+      CFMutableDictionaryRef mutableDictionary =
+          CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks,
+                                    &kCFTypeDictionaryValueCallBacks);
+      for (CFIndex i = 0; mutableDictionary != nullptr && i < count; ++i) {
+        CFDictionarySetValue(mutableDictionary, keys[i], values[i]);
+      }
+      dictionary = mutableDictionary;
     }
-    CFMutableDictionaryRef dictionary = CFDictionaryCreateMutable(
-        kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-    if (dictionary == nullptr) return Checked(nullptr, node);
-    for (size_t i = 0; i < keys.size(); ++i) {
-      CFDictionarySetValue(dictionary, keys[i], values[i].get());
-    }
-    return CFPtr<CFTypeRef>(dictionary);
+    keys_.resize(firstKey);
+    PopValues(first);
+    return Checked(dictionary, node);
+  }
+
+  // Keeps value on values_ for the container being read; false when it is null.
+  bool Push(CFPtr<CFTypeRef> value) {
+    if (!value) return false;
+    values_.push_back(value.get());
+    value.release();
+    return true;
+  }
+
+  // Releases the values from position first on, once their container holds them.
+  void PopValues(size_t first) {
+    for (size_t i = first; i < values_.size(); ++i) CFRelease(values_[i]);
+    values_.resize(first);
   }
 
   CFOptionFlags mutability_;
@@ -224,8 +247,12 @@ class Converter {
   int depth_ = 0;
   // Strings and integers are immutable, so equal ones read are made once (dictionaries of the
   // same kind have the same keys).
-  std::map<std::string, CFPtr<CFStringRef>, std::less<>> strings_;
+  std::unordered_map<std::string, CFPtr<CFStringRef>, TextHash, std::equal_to<>> strings_;
   std::map<SInt64, CFPtr<CFTypeRef>> integers_;
+  // The values read for the containers being read, innermost last, each owned here until its
+  // container is made; and the keys of the dictionaries among them (owned by strings_).
+  std::vector<const void*> values_;
+  std::vector<const void*> keys_;
 };
 
 }  // namespace

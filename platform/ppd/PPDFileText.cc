@@ -1,4 +1,4 @@
-// PPDFileText.cc: reads a PPD file's text within the limits the parser is safe under.
+// PPDFileText.cc: checks a PPD file's text against the limits the parser is safe under.
 #include "PPDFileText.h"
 
 #include <map>
@@ -60,9 +60,8 @@ bool IsGzipCompressed(const std::string& text) {
 
 }  // namespace
 
-OSStatus ReadPPDFileText(const std::string& path, std::string* text, std::string* error) {
-  if (!text || !error) return paramErr;
-  switch (ReadInputFile(path, InputKind::kPPD, text, error)) {
+OSStatus StatusOfUnreadPPD(InputRead read) {
+  switch (read) {
     case InputRead::kRead:
       break;
     case InputRead::kUnreadable:
@@ -72,14 +71,18 @@ OSStatus ReadPPDFileText(const std::string& path, std::string* text, std::string
     case InputRead::kOutOfMemory:
       return memFullErr;
   }
-  if (IsGzipCompressed(*text)) {
+  return noErr;
+}
+
+OSStatus CheckPPDFileText(const std::string& path, const std::string& text, std::string* error) {
+  if (IsGzipCompressed(text)) {
     return Refuse(kPPDMalformedErr, path, "compressed PPD files are not read", error);
   }
-  if (CountKeywordLines(*text) > kMaxPPDKeywordLines) {
+  if (CountKeywordLines(text) > kMaxPPDKeywordLines) {
     return Refuse(kPPDMalformedErr, path,
                   "more than " + std::to_string(kMaxPPDKeywordLines) + " keyword lines", error);
   }
-  std::string repeated = RepeatedOnceOnlyKeyword(*text);
+  std::string repeated = RepeatedOnceOnlyKeyword(text);
   if (!repeated.empty()) {
     *error = path + ":" + repeated;
     return kPPDMalformedErr;

@@ -1,7 +1,8 @@
 // PPDFileText.cc: checks a PPD file's text against the limits the parser is safe under.
 #include "PPDFileText.h"
 
-#include <map>
+#include <array>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -29,25 +30,30 @@ std::size_t CountKeywordLines(const std::string& text) {
 constexpr std::string_view kOnceOnlyKeywords[] = {"LanguageEncoding", "NickName", "JCLBegin",
                                                   "JCLEnd", "JCLToPSInterpreter"};
 
-// "<line>: why" for the first once-only keyword given again, empty when there is none. Lines end
-// at '\n', or at a '\r' not followed by one.
+// Where the line beginning at start ends: at its '\n', or at a '\r' not followed by one.
+std::size_t LineEnd(std::string_view text, std::size_t start) {
+  std::size_t end = start;
+  while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+  return end;
+}
+
+// "<line>: why" for the first once-only keyword given again, empty when there is none.
 std::string RepeatedOnceOnlyKeyword(std::string_view text) {
-  std::map<std::string_view, std::size_t> firstLines;
+  std::array<std::size_t, std::size(kOnceOnlyKeywords)> firstLines{};  // 0: not seen yet
   std::size_t line = 1;
   for (std::size_t start = 0; start < text.size(); ++line) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
+    const std::size_t end = LineEnd(text, start);
     const std::string_view content = text.substr(start, end - start);
     start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     if (content.empty() || content[0] != '*') continue;
     const std::string_view keyword = content.substr(1, content.find_first_of(": \t") - 1);
-    for (std::string_view once : kOnceOnlyKeywords) {
-      if (keyword != once) continue;
-      auto [first, isFirst] = firstLines.emplace(once, line);
-      if (!isFirst) {
-        return std::to_string(line) + ": *" + std::string(once) + " given again (first on line " +
-               std::to_string(first->second) + ")";
+    for (std::size_t i = 0; i < std::size(kOnceOnlyKeywords); ++i) {
+      if (keyword != kOnceOnlyKeywords[i]) continue;
+      if (firstLines[i] != 0) {
+        return std::to_string(line) + ": *" + std::string(keyword) +
+               " given again (first on line " + std::to_string(firstLines[i]) + ")";
       }
+      firstLines[i] = line;
     }
   }
   return {};

@@ -37,6 +37,13 @@ std::size_t LineEnd(std::string_view text, std::size_t start) {
   return end;
 }
 
+// Whether a main keyword that began the line ends at position: the line ends there, or its option
+// or value begins.
+bool EndsKeyword(std::string_view line, std::size_t position) {
+  return position == line.size() || line[position] == ':' || line[position] == ' ' ||
+         line[position] == '\t';
+}
+
 // "<line>: why" for the first once-only keyword given again, empty when there is none.
 std::string RepeatedOnceOnlyKeyword(std::string_view text) {
   std::array<std::size_t, std::size(kOnceOnlyKeywords)> firstLines{};  // 0: not seen yet
@@ -45,13 +52,13 @@ std::string RepeatedOnceOnlyKeyword(std::string_view text) {
     const std::size_t end = LineEnd(text, start);
     const std::string_view content = text.substr(start, end - start);
     start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    if (content.empty() || content[0] != '*') continue;
-    const std::string_view keyword = content.substr(1, content.find_first_of(": \t") - 1);
+    if (content.size() < 2 || content[0] != '*') continue;
     for (std::size_t i = 0; i < std::size(kOnceOnlyKeywords); ++i) {
-      if (keyword != kOnceOnlyKeywords[i]) continue;
+      const std::string_view once = kOnceOnlyKeywords[i];
+      if (!content.substr(1).starts_with(once) || !EndsKeyword(content, once.size() + 1)) continue;
       if (firstLines[i] != 0) {
-        return std::to_string(line) + ": *" + std::string(keyword) +
-               " given again (first on line " + std::to_string(firstLines[i]) + ")";
+        return std::to_string(line) + ": *" + std::string(once) + " given again (first on line " +
+               std::to_string(firstLines[i]) + ")";
       }
       firstLines[i] = line;
     }

@@ -1,6 +1,7 @@
 // PPDFileText.cc: checks a PPD file's text against the limits the parser is safe under.
 #include "PPDFileText.h"
 
+#include <algorithm>
 #include <array>
 #include <iterator>
 #include <string>
@@ -32,9 +33,8 @@ constexpr std::string_view kOnceOnlyKeywords[] = {"LanguageEncoding", "NickName"
 
 // Where the line beginning at start ends: at its '\n', or at a '\r' not followed by one.
 std::size_t LineEnd(std::string_view text, std::size_t start) {
-  std::size_t end = start;
-  while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
-  return end;
+  const std::size_t newline = std::min(text.find('\n', start), text.size());
+  return std::min(text.substr(0, newline).find('\r', start), newline);
 }
 
 // Whether a main keyword that began the line ends at position: the line ends there, or its option

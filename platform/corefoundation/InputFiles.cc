@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
-
 const char* FileTypeName(mode_t mode) {
   if (S_ISDIR(mode)) return "a directory";
   if (S_ISFIFO(mode)) return "a FIFO";
@@ -41,8 +40,7 @@ Refusals& RefusalRecord() {
 }
 
 InputRead Fail(InputRead outcome, const std::string& path, const std::string& why,
-               std::string* bytes, std::string* error) {
-  bytes->clear();
+               std::string* error) {
   *error = path + ": " + why;
   if (outcome != InputRead::kOutOfMemory) {
     Refusals& record = RefusalRecord();
@@ -66,6 +64,10 @@ bool ReadRest(int fd, std::size_t limit, std::string* bytes) {
   return true;
 }
 
+std::string TooLarge(InputKind kind) {
+  return "larger than " + std::to_string(MaxInputFileSize(kind)) + " bytes";
+}
+
 }  // namespace
 
 std::size_t MaxInputFileSize(InputKind kind) {
@@ -84,36 +86,63 @@ std::size_t MaxInputFileSize(InputKind kind) {
   return kMiB;
 }
 
-InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* bytes,
-                        std::string* error) {
-  bytes->clear();
+bool InputFileStamp::operator==(const InputFileStamp& other) const {
+  auto same = [](const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  };
+  return device == other.device && inode == other.inode && size == other.size &&
+         same(modified, other.modified) && same(changed, other.changed);
+}
+
+InputRead InputFile::Open(const std::string& path, InputKind kind, std::string* error) {
+  path_ = path;
+  kind_ = kind;
+  fd_.Reset(-1);
   FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
+  if (file.get() < 0) return Fail(InputRead::kUnreadable, path, std::strerror(errno), error);
   struct stat status {};
   if (fstat(file.get(), &status) != 0) {
-    return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
+    return Fail(InputRead::kUnreadable, path, std::strerror(errno), error);
   }
   if (!S_ISREG(status.st_mode)) {
     return Fail(InputRead::kUnreadable, path,
-                std::string(FileTypeName(status.st_mode)) + ", not a regular file", bytes, error);
+                std::string(FileTypeName(status.st_mode)) + ", not a regular file", error);
   }
-  const std::size_t limit = MaxInputFileSize(kind);
-  const std::string tooLarge = "larger than " + std::to_string(limit) + " bytes";
-  if (static_cast<unsigned long long>(status.st_size) > limit) {
-    return Fail(InputRead::kTooLarge, path, tooLarge, bytes, error);
+  if (static_cast<unsigned long long>(status.st_size) > MaxInputFileSize(kind)) {
+    return Fail(InputRead::kTooLarge, path, TooLarge(kind), error);
   }
+  stamp_ = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+  fd_.Reset(file.Release());
+  return InputRead::kRead;
+}
+
+InputRead InputFile::Read(std::string* bytes, std::string* error) {
+  bytes->clear();
+  const FileDescriptor file(fd_.Release());  // closed when the read is over, whatever its outcome
+  auto fail = [&](InputRead outcome, const std::string& why) {
+    std::string().swap(*bytes);
+    return Fail(outcome, path_, why, error);
+  };
+  if (file.get() < 0) return fail(InputRead::kUnreadable, "not open");
+  const std::size_t limit = MaxInputFileSize(kind_);
   try {
     if (TakeAllocationFailure("InputFile")) throw std::bad_alloc();
-    bytes->reserve(static_cast<std::size_t>(status.st_size));
-    if (!ReadRest(file.get(), limit, bytes)) {
-      return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
-    }
+    bytes->reserve(static_cast<std::size_t>(stamp_.size));
+    if (!ReadRest(file.get(), limit, bytes))
+      return fail(InputRead::kUnreadable, std::strerror(errno));
   } catch (const std::bad_alloc&) {
-    std::string().swap(*bytes);
-    return Fail(InputRead::kOutOfMemory, path, "out of memory", bytes, error);
+    return fail(InputRead::kOutOfMemory, "out of memory");
   }
-  if (bytes->size() > limit) return Fail(InputRead::kTooLarge, path, tooLarge, bytes, error);
+  if (bytes->size() > limit) return fail(InputRead::kTooLarge, TooLarge(kind_));
   return InputRead::kRead;
+}
+
+InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* bytes,
+                        std::string* error) {
+  bytes->clear();
+  InputFile file;
+  const InputRead opened = file.Open(path, kind, error);
+  return opened == InputRead::kRead ? file.Read(bytes, error) : opened;
 }
 
 std::vector<std::string> RefusedInputFiles() {

@@ -98,6 +98,21 @@ std::vector<GtkWidget*> WidgetsOf(GtkWidget* root, GType type) {
   return widgets;
 }
 
+bool FindRow(GtkTreeModel* model, std::string_view text, GtkTreeIter* iter) {
+  for (bool more = gtk_tree_model_get_iter_first(model, iter); more;
+       more = gtk_tree_model_iter_next(model, iter)) {
+    for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
+      if (gtk_tree_model_get_column_type(model, column) != G_TYPE_STRING) continue;
+      gchar* value = nullptr;
+      gtk_tree_model_get(model, iter, column, &value, -1);
+      const bool match = value != nullptr && text == value;
+      g_free(value);
+      if (match) return true;
+    }
+  }
+  return false;
+}
+
 void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state) {
   SendKeyEvent(widget, GDK_KEY_PRESS, keyval, state);
   SendKeyEvent(widget, GDK_KEY_RELEASE, keyval, state);

@@ -22,6 +22,10 @@ bool RunUntil(const std::function<bool()>& done,
 // Every widget under root (root and internal children included) of type, in tree order.
 std::vector<GtkWidget*> WidgetsOf(GtkWidget* root, GType type);
 
+// Points iter at the first row of model that holds text in one of its string columns; false
+// when no row does.
+bool FindRow(GtkTreeModel* model, std::string_view text, GtkTreeIter* iter);
+
 // Sends a real key press and release for keyval with the modifier state to widget's toplevel,
 // through gtk_main_do_event, as the X server's events arrive: the toplevel hands them to its
 // focus widget.

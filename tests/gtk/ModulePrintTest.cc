@@ -32,6 +32,7 @@ namespace {
 
 using pde::test::CountJobs;
 using pde::test::DrainEvents;
+using pde::test::FindRow;
 using pde::test::ReadWholeFile;
 using pde::test::RunUntil;
 using pde::test::TypeKeys;
@@ -170,21 +171,10 @@ class LiveServer : public ::testing::Test {
   }
 
   void Choose(int popup, const std::string& item) {
-    GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(Popup(popup)));
     GtkTreeIter iter;
-    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
-         more = gtk_tree_model_iter_next(model, &iter)) {
-      gchar* text = nullptr;
-      gtk_tree_model_get(model, &iter, 0, &text, -1);
-      const bool match = text != nullptr && item == text;
-      g_free(text);
-      if (match) {
-        gtk_combo_box_set_active_iter(GTK_COMBO_BOX(Popup(popup)), &iter);
-        DrainEvents();
-        return;
-      }
-    }
-    ADD_FAILURE() << "no item " << item;
+    ASSERT_TRUE(FindRow(gtk_combo_box_get_model(GTK_COMBO_BOX(Popup(popup))), item, &iter)) << item;
+    gtk_combo_box_set_active_iter(GTK_COMBO_BOX(Popup(popup)), &iter);
+    DrainEvents();
   }
 
   // Types text over the whole of a field, as focusing it with the keyboard selects it.
@@ -213,22 +203,10 @@ class LiveServer : public ::testing::Test {
 
   void SelectInPrinterList(const std::string& printer) {
     for (GtkWidget* view : WidgetsOf(Dialog(), GTK_TYPE_TREE_VIEW)) {
-      GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(view));
       GtkTreeIter iter;
-      for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
-           more = gtk_tree_model_iter_next(model, &iter)) {
-        for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
-          if (gtk_tree_model_get_column_type(model, column) != G_TYPE_STRING) continue;
-          gchar* text = nullptr;
-          gtk_tree_model_get(model, &iter, column, &text, -1);
-          const bool match = text != nullptr && printer == text;
-          g_free(text);
-          if (match) {
-            gtk_tree_selection_select_iter(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), &iter);
-            return;
-          }
-        }
-      }
+      if (FindRow(gtk_tree_view_get_model(GTK_TREE_VIEW(view)), printer, &iter))
+        return gtk_tree_selection_select_iter(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)),
+                                              &iter);
     }
     ADD_FAILURE() << printer << " is not in the printer list";
   }

@@ -1,6 +1,8 @@
-// BenchPane.h: what the benchmarks share: the pane hosted as the printing system hosts it, and
-// the process's resident memory.
+// BenchPane.h: what the benchmarks share: the pane hosted as the printing system hosts it, the
+// process's resident memory, and a generated large PPD.
 #pragma once
+
+#include <string>
 
 #include "PaneHost.h"
 
@@ -16,5 +18,10 @@ using test::Session;
 
 // The process's resident memory, in kilobytes.
 long ResidentKilobytes();
+
+// A PPD of 60,000 lines: the sample's, then options of five lines each. Written on first use,
+// then left unchanged long enough for its version to be told by its stamp alone; removed when the
+// process exits.
+std::string LargePPD();
 
 }  // namespace pde::bench

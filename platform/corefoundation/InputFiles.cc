@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
-
 const char* FileTypeName(mode_t mode) {
   if (S_ISDIR(mode)) return "a directory";
   if (S_ISFIFO(mode)) return "a FIFO";
@@ -66,6 +65,10 @@ bool ReadRest(int fd, std::size_t limit, std::string* bytes) {
   return true;
 }
 
+std::string TooLarge(InputKind kind) {
+  return "larger than " + std::to_string(MaxInputFileSize(kind)) + " bytes";
+}
+
 }  // namespace
 
 std::size_t MaxInputFileSize(InputKind kind) {
@@ -84,36 +87,64 @@ std::size_t MaxInputFileSize(InputKind kind) {
   return kMiB;
 }
 
-InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* bytes,
-                        std::string* error) {
-  bytes->clear();
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
+bool InputFileStamp::operator==(const InputFileStamp& other) const {
+  auto same = [](const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  };
+  return device == other.device && inode == other.inode && size == other.size &&
+         same(modified, other.modified) && same(changed, other.changed);
+}
+
+InputRead InputFile::Open(const std::string& path, InputKind kind, std::string* error) {
+  std::string unused;
+  path_ = path;
+  kind_ = kind;
+  fd_.Reset(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (fd_.get() < 0) return Fail(InputRead::kUnreadable, path, std::strerror(errno), &unused, error);
   struct stat status {};
-  if (fstat(file.get(), &status) != 0) {
-    return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
+  if (fstat(fd_.get(), &status) != 0) {
+    const int saved = errno;
+    fd_.Reset(-1);
+    return Fail(InputRead::kUnreadable, path, std::strerror(saved), &unused, error);
   }
   if (!S_ISREG(status.st_mode)) {
+    fd_.Reset(-1);
     return Fail(InputRead::kUnreadable, path,
-                std::string(FileTypeName(status.st_mode)) + ", not a regular file", bytes, error);
+                std::string(FileTypeName(status.st_mode)) + ", not a regular file", &unused, error);
   }
-  const std::size_t limit = MaxInputFileSize(kind);
-  const std::string tooLarge = "larger than " + std::to_string(limit) + " bytes";
-  if (static_cast<unsigned long long>(status.st_size) > limit) {
-    return Fail(InputRead::kTooLarge, path, tooLarge, bytes, error);
+  if (static_cast<unsigned long long>(status.st_size) > MaxInputFileSize(kind)) {
+    fd_.Reset(-1);
+    return Fail(InputRead::kTooLarge, path, TooLarge(kind), &unused, error);
   }
+  stamp_ = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+  return InputRead::kRead;
+}
+
+InputRead InputFile::Read(std::string* bytes, std::string* error) {
+  bytes->clear();
+  const FileDescriptor file(fd_.Release());  // closed when the read is over, whatever its outcome
+  if (file.get() < 0) return Fail(InputRead::kUnreadable, path_, "not open", bytes, error);
+  const std::size_t limit = MaxInputFileSize(kind_);
   try {
     if (TakeAllocationFailure("InputFile")) throw std::bad_alloc();
-    bytes->reserve(static_cast<std::size_t>(status.st_size));
+    bytes->reserve(static_cast<std::size_t>(stamp_.size));
     if (!ReadRest(file.get(), limit, bytes)) {
-      return Fail(InputRead::kUnreadable, path, std::strerror(errno), bytes, error);
+      return Fail(InputRead::kUnreadable, path_, std::strerror(errno), bytes, error);
     }
   } catch (const std::bad_alloc&) {
     std::string().swap(*bytes);
-    return Fail(InputRead::kOutOfMemory, path, "out of memory", bytes, error);
+    return Fail(InputRead::kOutOfMemory, path_, "out of memory", bytes, error);
   }
-  if (bytes->size() > limit) return Fail(InputRead::kTooLarge, path, tooLarge, bytes, error);
+  if (bytes->size() > limit) return Fail(InputRead::kTooLarge, path_, TooLarge(kind_), bytes, error);
   return InputRead::kRead;
+}
+
+InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* bytes,
+                        std::string* error) {
+  bytes->clear();
+  InputFile file;
+  const InputRead opened = file.Open(path, kind, error);
+  return opened == InputRead::kRead ? file.Read(bytes, error) : opened;
 }
 
 std::vector<std::string> RefusedInputFiles() {

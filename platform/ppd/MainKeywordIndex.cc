@@ -26,4 +26,14 @@ const std::string* MainKeywordIndex::ValueAt(Mindex index) const {
   return &numbered_[static_cast<std::size_t>(index) - 1].value;
 }
 
+std::size_t MainKeywordIndex::MemorySize() const {
+  // Each keyword's text is held twice: in its entry and as the key of its number.
+  constexpr std::size_t kPerKeyword = sizeof(MainKeyword) + sizeof(std::string) + 4 * sizeof(void*);
+  std::size_t size = sizeof *this;
+  for (const MainKeyword& entry : numbered_) {
+    size += kPerKeyword + 2 * entry.keyword.capacity() + entry.value.capacity();
+  }
+  return size;
+}
+
 }  // namespace pde::ppd

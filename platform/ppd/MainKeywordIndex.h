@@ -22,6 +22,8 @@ class MainKeywordIndex {
   Mindex IndexOf(std::string_view keyword) const;
   // The value of the keyword numbered index; null for a number that names none.
   const std::string* ValueAt(Mindex index) const;
+  // About how many bytes the index holds, for a cache's limit.
+  std::size_t MemorySize() const;
 
  private:
   std::vector<MainKeyword> numbered_;  // numbered_[i - 1] is keyword number i.

@@ -1,7 +1,9 @@
-// PPDFileText.cc: reads a PPD file's text within the limits the parser is safe under.
+// PPDFileText.cc: checks a PPD file's text against the limits the parser is safe under.
 #include "PPDFileText.h"
 
-#include <map>
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -29,25 +31,36 @@ std::size_t CountKeywordLines(const std::string& text) {
 constexpr std::string_view kOnceOnlyKeywords[] = {"LanguageEncoding", "NickName", "JCLBegin",
                                                   "JCLEnd", "JCLToPSInterpreter"};
 
-// "<line>: why" for the first once-only keyword given again, empty when there is none. Lines end
-// at '\n', or at a '\r' not followed by one.
+// Where the line beginning at start ends: at its '\n', or at a '\r' not followed by one.
+std::size_t LineEnd(std::string_view text, std::size_t start) {
+  const std::size_t newline = std::min(text.find('\n', start), text.size());
+  return std::min(text.substr(0, newline).find('\r', start), newline);
+}
+
+// Whether a main keyword that began the line ends at position: the line ends there, or its option
+// or value begins.
+bool EndsKeyword(std::string_view line, std::size_t position) {
+  return position == line.size() || line[position] == ':' || line[position] == ' ' ||
+         line[position] == '\t';
+}
+
+// "<line>: why" for the first once-only keyword given again, empty when there is none.
 std::string RepeatedOnceOnlyKeyword(std::string_view text) {
-  std::map<std::string_view, std::size_t> firstLines;
+  std::array<std::size_t, std::size(kOnceOnlyKeywords)> firstLines{};  // 0: not seen yet
   std::size_t line = 1;
   for (std::size_t start = 0; start < text.size(); ++line) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
+    const std::size_t end = LineEnd(text, start);
     const std::string_view content = text.substr(start, end - start);
     start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    if (content.empty() || content[0] != '*') continue;
-    const std::string_view keyword = content.substr(1, content.find_first_of(": \t") - 1);
-    for (std::string_view once : kOnceOnlyKeywords) {
-      if (keyword != once) continue;
-      auto [first, isFirst] = firstLines.emplace(once, line);
-      if (!isFirst) {
+    if (content.size() < 2 || content[0] != '*') continue;
+    for (std::size_t i = 0; i < std::size(kOnceOnlyKeywords); ++i) {
+      const std::string_view once = kOnceOnlyKeywords[i];
+      if (!content.substr(1).starts_with(once) || !EndsKeyword(content, once.size() + 1)) continue;
+      if (firstLines[i] != 0) {
         return std::to_string(line) + ": *" + std::string(once) + " given again (first on line " +
-               std::to_string(first->second) + ")";
+               std::to_string(firstLines[i]) + ")";
       }
+      firstLines[i] = line;
     }
   }
   return {};
@@ -60,9 +73,8 @@ bool IsGzipCompressed(const std::string& text) {
 
 }  // namespace
 
-OSStatus ReadPPDFileText(const std::string& path, std::string* text, std::string* error) {
-  if (!text || !error) return paramErr;
-  switch (ReadInputFile(path, InputKind::kPPD, text, error)) {
+OSStatus StatusOfUnreadPPD(InputRead read) {
+  switch (read) {
     case InputRead::kRead:
       break;
     case InputRead::kUnreadable:
@@ -72,14 +84,18 @@ OSStatus ReadPPDFileText(const std::string& path, std::string* text, std::string
     case InputRead::kOutOfMemory:
       return memFullErr;
   }
-  if (IsGzipCompressed(*text)) {
+  return noErr;
+}
+
+OSStatus CheckPPDFileText(const std::string& path, const std::string& text, std::string* error) {
+  if (IsGzipCompressed(text)) {
     return Refuse(kPPDMalformedErr, path, "compressed PPD files are not read", error);
   }
-  if (CountKeywordLines(*text) > kMaxPPDKeywordLines) {
+  if (CountKeywordLines(text) > kMaxPPDKeywordLines) {
     return Refuse(kPPDMalformedErr, path,
                   "more than " + std::to_string(kMaxPPDKeywordLines) + " keyword lines", error);
   }
-  std::string repeated = RepeatedOnceOnlyKeyword(*text);
+  std::string repeated = RepeatedOnceOnlyKeyword(text);
   if (!repeated.empty()) {
     *error = path + ":" + repeated;
     return kPPDMalformedErr;

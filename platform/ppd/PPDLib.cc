@@ -12,18 +12,15 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
-#include <vector>
 
-#include "CupsPPDReader.h"
-#include "MainKeywordIndex.h"
-#include "PPDFileText.h"
+#include "CompiledPPDs.h"
 #include "pde/Diagnostics.h"
 #include "pde/EscapedText.h"
 #include "pde/PPDHost.h"
 #include "pde/PrintingHost.h"
 
 struct OpaquePPDContext {
-  pde::ppd::MainKeywordIndex keywords;
+  std::shared_ptr<const pde::ppd::MainKeywordIndex> keywords;  // shared with the compiled PPDs
   FSSpec file;  // As handed out on open; close must be given the same.
 };
 
@@ -89,22 +86,15 @@ OSStatus OpenFromTicket(PMTicketRef printerInfoTicket, PPDContext* context, FSSp
                  static_cast<int>(printerInfoTicket));
     return kPPDFileNotFoundErr;
   }
-  std::string text;
   std::string error;
-  OSStatus status = pde::ppd::ReadPPDFileText(path, &text, &error);
-  if (status != noErr) {
-    std::fprintf(stderr, "%s\n", pde::EscapeBytes(error).c_str());
-    return status;
-  }
-  std::vector<pde::ppd::MainKeyword> keywords;
-  status = pde::ppd::ParsePPDFileText(path, text, &keywords, &error);
+  std::shared_ptr<const pde::ppd::MainKeywordIndex> keywords;
+  OSStatus status = pde::ppd::OpenCompiledPPD(path, &keywords, &error);
   if (status != noErr) {
     if (!error.empty()) std::fprintf(stderr, "%s\n", pde::EscapeBytes(error).c_str());
     return status;
   }
 
-  auto opened = std::make_unique<OpaquePPDContext>(
-      OpaquePPDContext{pde::ppd::MainKeywordIndex(std::move(keywords)), FSSpec{}});
+  auto opened = std::make_unique<OpaquePPDContext>(OpaquePPDContext{std::move(keywords), FSSpec{}});
   lastContextSerial = lastContextSerial == INT32_MAX ? 1 : lastContextSerial + 1;
   opened->file.vRefNum = 0;
   opened->file.parID = lastContextSerial;
@@ -122,10 +112,8 @@ namespace pde {
 
 bool CheckPPDFile(const std::string& path, std::string* error) {
   OSStatus status = AtCBoundary([&] {
-    std::string text;
-    std::vector<pde::ppd::MainKeyword> keywords;
-    OSStatus read = pde::ppd::ReadPPDFileText(path, &text, error);
-    return read != noErr ? read : pde::ppd::ParsePPDFileText(path, text, &keywords, error);
+    std::shared_ptr<const pde::ppd::MainKeywordIndex> keywords;
+    return pde::ppd::OpenCompiledPPD(path, &keywords, error);
   });
   if (status == noErr) return true;
   if (error->empty()) *error = path + ": out of memory";
@@ -147,7 +135,7 @@ Mindex ppdGetMainIndex(PPDContext context, ConstStr255Param keyword) {
   if (!opened || !keyword) return 0;
   std::string_view name(reinterpret_cast<const char*>(keyword + 1), keyword[0]);
   try {
-    return opened->keywords.IndexOf(name);
+    return opened->keywords->IndexOf(name);
   } catch (const std::bad_alloc&) {
     return 0;
   }
@@ -164,7 +152,7 @@ OSStatus ppdGetInvocationString(PPDContext context, Mindex index, UInt16 option,
   EmptyBuffer(buffer, bufferSize);
   const OpaquePPDContext* opened = FindContext(context);
   if (!opened || option != 0) return paramErr;
-  const std::string* value = opened->keywords.ValueAt(index);
+  const std::string* value = opened->keywords->ValueAt(index);
   if (!value) return paramErr;
   std::size_t length = std::min<std::size_t>({value->size(), 255, bufferSize - 1});
   buffer[0] = static_cast<unsigned char>(length);

@@ -2,17 +2,71 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
 
 #include "NibReader.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
+#include "pde/InputFileCache.h"
 
 struct OpaqueIBNibRef {
   pde::toolkit::LiveObject live;
-  pde::toolkit::NibDescription windows;
+  std::shared_ptr<const pde::toolkit::NibDescription> windows;  // shared with the nib cache
 };
 
 namespace {
+
+constexpr pde::InputFileCacheLimits kNibCacheLimits{32, 4 * 1024 * 1024};
+
+// The checked descriptions of the nib files read in this process, kept per file.
+pde::TypedInputFileCache<pde::toolkit::NibDescription>& NibCache() {
+  static auto* cache = new pde::TypedInputFileCache<pde::toolkit::NibDescription>(
+      pde::InputKind::kNib, kNibCacheLimits);
+  return *cache;
+}
+
+// About how many bytes controls hold, for the cache's limit.
+std::size_t MemorySize(const std::vector<pde::toolkit::NibControl>& controls) {
+  std::size_t size = 0;
+  for (const pde::toolkit::NibControl& control : controls) {
+    size += sizeof control + 2 * (control.label.capacity() + control.text.capacity()) +
+            MemorySize(control.children);
+    for (const std::u16string& item : control.items) size += sizeof item + 2 * item.capacity();
+  }
+  return size;
+}
+
+std::size_t MemorySize(const pde::toolkit::NibDescription& nib) {
+  constexpr std::size_t kPerWindow = sizeof(pde::toolkit::NibDescription::value_type) + 4 * sizeof(void*);
+  std::size_t size = sizeof nib;
+  for (const auto& [name, window] : nib) {
+    size += kPerWindow + 2 * (name.capacity() + window.title.capacity()) +
+            MemorySize(window.controls);
+  }
+  return size;
+}
+
+// The description of the nib file at path, read and checked as ReadNibFile does, or kept from an
+// earlier read of the same version of the file. Null with *error set when it is refused.
+std::shared_ptr<const pde::toolkit::NibDescription> CachedNib(const std::string& path,
+                                                              std::string* error) {
+  auto check = [&](const std::string& bytes, std::size_t* size) {
+    std::optional<pde::toolkit::NibDescription> nib = pde::toolkit::ReadNib(bytes, path, error);
+    if (!nib) return std::shared_ptr<const pde::toolkit::NibDescription>();
+    *size = MemorySize(*nib);
+    return std::make_shared<const pde::toolkit::NibDescription>(std::move(*nib));
+  };
+  pde::InputRead read = pde::InputRead::kRead;
+  try {
+    return NibCache().Get(path, check, &read, error);
+  } catch (const std::bad_alloc&) {
+    *error = path + ": out of memory";
+    return nullptr;
+  }
+}
 
 // A nib name names one directory inside Resources, never a path.
 bool IsPlainName(const std::string& name) {
@@ -75,14 +129,14 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
     return kIBCarbonRuntimeCantFindNibFile;
   }
   std::string error;
-  std::optional<pde::toolkit::NibDescription> nib =
-      pde::toolkit::ReadNibFile(NibFilePath(inBundle, resources, name), &error);
+  std::shared_ptr<const pde::toolkit::NibDescription> nib =
+      CachedNib(NibFilePath(inBundle, resources, name), &error);
   if (!nib) {
     std::fprintf(stderr, "%s\n", pde::EscapeBytes(error).c_str());
     return kIBCarbonRuntimeCantFindNibFile;
   }
   auto* reference = new OpaqueIBNibRef;
-  reference->windows = std::move(*nib);
+  reference->windows = std::move(nib);
   *outNibRef = reference;
   return noErr;
 }
@@ -95,8 +149,8 @@ OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef* o
   }
   OSStatus injected = noErr;
   if (pde::TakeInjectedFailure("CreateWindowFromNib", &injected)) return injected;
-  auto found = inNibRef->windows.find(pde::toolkit::TextOf(inName));
-  if (found == inNibRef->windows.end()) return kIBCarbonRuntimeCantFindObject;
+  auto found = inNibRef->windows->find(pde::toolkit::TextOf(inName));
+  if (found == inNibRef->windows->end()) return kIBCarbonRuntimeCantFindObject;
   const pde::toolkit::NibWindow& description = found->second;
   std::unique_ptr<OpaqueWindowPtr> window = pde::toolkit::MakeWindow(description.contentBounds);
   if (!window) return memFullErr;

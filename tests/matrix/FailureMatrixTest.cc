@@ -27,6 +27,7 @@
 #include "PlugInAllocations.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
+#include "pde/InputFileCache.h"
 #include "pde/PrintingHost.h"
 #include "pde/ToolkitHost.h"
 
@@ -321,38 +322,56 @@ int StepOfAllocation(const std::array<long, kStepCount>& perStep, long allocatio
   return step;
 }
 
+// Empties the kept nibs and compiled PPDs, so that a life reads and makes them again.
+void ForgetKeptFiles() {
+  ClearInputFileCaches(InputKind::kNib);
+  ClearInputFileCaches(InputKind::kPPD);
+}
+
+// Every allocation failing in turn, once in lives that find the nib and the PPD kept from an
+// earlier life and once in lives that must read and keep them first.
 TEST_F(FailureMatrix, EveryPlatformAllocationFailingInTurn) {
-  const std::array<long, kStepCount> perStep =
-      AllocationsPerStep([] { ClearInjectedFailures(); }, [] { return CountAllocations("*"); });
-  long total = 0;
-  for (long count : perStep) total += count;
-  ASSERT_GT(total, 0);
-  for (long failing = 0; failing < total; ++failing) {
-    const int failStep = StepOfAllocation(perStep, failing);
-    const std::string label =
-        "allocation " + std::to_string(failing) + " failing (" + StepName(failStep) + ")";
-    LifeHooks hooks;
-    hooks.start = [&] {
+  for (const bool keptFiles : {true, false}) {
+    auto start = [keptFiles] {
       ClearInjectedFailures();
-      FailAllocations("*", 1, static_cast<int>(failing));
+      if (!keptFiles) ForgetKeptFiles();
     };
-    hooks.end = [] {
-      ClearInjectedFailures();
-      ClearLoggedMessages();
-    };
-    const LifeResult result = RunQuietLife(hooks);
-    const OSStatus failed = result.status[failStep];
-    EXPECT_TRUE(AllowedWhenAllocationFails(failStep).count(failed)) << label << ": " << failed;
-    // Before the failure all is nominal; after it, too, but for a refused pane (Terminate
-    // alone), and a DIN field no command has enabled: the command handler could not be
-    // installed, or the host could not send the command that chooses "Private".
-    Statuses expected = Expected(failStep, {{failStep, failed}});
-    if ((failStep == kInitialize || failStep == kChoosePrivate) &&
-        result.status[kKeys] == kControlDisabledStatus) {
-      expected[kKeys] = kControlDisabledStatus;
+    const std::array<long, kStepCount> perStep =
+        AllocationsPerStep(start, [] { return CountAllocations("*"); });
+    long total = 0;
+    for (long count : perStep) total += count;
+    ASSERT_GT(total, 0);
+    if (!keptFiles) {
+      EXPECT_GT(CountAllocations("InputFile"), 0) << "the nib and the PPD were not read afresh";
+      EXPECT_GT(CountAllocations("InputFileCache"), 0) << "the nib and the PPD were not kept";
     }
-    EXPECT_EQ(Describe(result.status), Describe(expected)) << label;
-    ExpectNothingLeft(result, objects_, toolkitObjects_, label);
+    for (long failing = 0; failing < total; ++failing) {
+      const int failStep = StepOfAllocation(perStep, failing);
+      const std::string label = "allocation " + std::to_string(failing) + " failing (" +
+                                StepName(failStep) + (keptFiles ? ")" : ", files read afresh)");
+      LifeHooks hooks;
+      hooks.start = [&] {
+        start();
+        FailAllocations("*", 1, static_cast<int>(failing));
+      };
+      hooks.end = [] {
+        ClearInjectedFailures();
+        ClearLoggedMessages();
+      };
+      const LifeResult result = RunQuietLife(hooks);
+      const OSStatus failed = result.status[failStep];
+      EXPECT_TRUE(AllowedWhenAllocationFails(failStep).count(failed)) << label << ": " << failed;
+      // Before the failure all is nominal; after it, too, but for a refused pane (Terminate
+      // alone), and a DIN field no command has enabled: the command handler could not be
+      // installed, or the host could not send the command that chooses "Private".
+      Statuses expected = Expected(failStep, {{failStep, failed}});
+      if ((failStep == kInitialize || failStep == kChoosePrivate) &&
+          result.status[kKeys] == kControlDisabledStatus) {
+        expected[kKeys] = kControlDisabledStatus;
+      }
+      EXPECT_EQ(Describe(result.status), Describe(expected)) << label;
+      ExpectNothingLeft(result, objects_, toolkitObjects_, label);
+    }
   }
 }
 

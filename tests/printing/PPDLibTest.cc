@@ -7,12 +7,15 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <tuple>
 
 #include "../../host/PPDLib/PPDLib.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
+#include "pde/InputFileCache.h"
+#include "pde/PPDHost.h"
 #include "pde/PrintingHost.h"
 
 namespace {
@@ -98,6 +101,31 @@ TEST_F(PPDLibTest, ReadsTheModelNameOfTheTicketsPPDAndIndexesOnlyMainKeywords) {
   EXPECT_EQ(ppdGetMainIndex(context_, nullptr), 0);
   EXPECT_EQ(ppdGetMainIndex(nullptr, reinterpret_cast<const unsigned char*>("\x08NickName")), 0);
   Close();
+}
+
+// A PPD checked by a host is not parsed again when the pane opens it; rewritten in place, it is,
+// and a context opened before keeps the keywords it was opened with.
+TEST_F(PPDLibTest, APPDIsCompiledOncePerVersionAndOpenContextsKeepTheirs) {
+  std::stringstream text;
+  text << std::ifstream(Fixture("velmora-q-rx730.ppd")).rdbuf();
+  ScratchFile copy("kept.ppd", text.str());
+  std::string error;
+  ASSERT_TRUE(pde::CheckPPDFile(copy.path(), &error)) << error;
+  const long made = pde::InputFileCacheStatisticsOf(pde::InputKind::kPPD).made;
+  ASSERT_EQ(Open(copy.path()), noErr);
+  EXPECT_EQ(pde::InputFileCacheStatisticsOf(pde::InputKind::kPPD).made, made);
+  const PPDContext first = context_;
+  FSSpec firstFile = file_;
+
+  std::string rewritten = text.str();
+  rewritten.replace(rewritten.find("q-RX730Series"), 13, "q-RX731Series");
+  std::ofstream(copy.path(), std::ios::binary | std::ios::in) << rewritten;
+  ASSERT_EQ(Open(copy.path()), noErr);
+  EXPECT_EQ(Value("ModelName"), "VELMORA q-RX731Series");
+  Close();
+  context_ = first;
+  EXPECT_EQ(Value("ModelName"), "VELMORA q-RX730Series");
+  EXPECT_EQ(ppdCloseCompiledPPDFromTicket(first, &firstFile), noErr);
 }
 
 TEST_F(PPDLibTest, ValuesAreCutToTheBufferAndBadRequestsLeaveItEmpty) {

@@ -1,8 +1,12 @@
 // NibTest.cc: nib references and windows made from them, and the refusal of malformed nibs.
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "ToolkitTesting.h"
 #include "pde/Diagnostics.h"
+#include "pde/InputFileCache.h"
 
 namespace pde::test {
 namespace {
@@ -56,6 +60,50 @@ TEST_F(NibTest, ALocalizedNibIsFoundAsLocalizedStringsAre) {
   }
   unsetenv("LANGUAGE");
   unsetenv("LC_ALL");
+}
+
+std::string WindowTitle(CFBundleRef bundle) {
+  IBNibRef nib = nullptr;
+  WindowRef window = nullptr;
+  if (CreateNibReferenceWithCFBundle(bundle, CFSTR("Test"), &nib) != noErr) return "no nib";
+  const OSStatus created = CreateWindowFromNib(nib, CFSTR("Dialog"), &window);
+  DisposeNibReference(nib);
+  if (created != noErr) return "no window";
+  WindowPtr owned(window);
+  CFStringRef title = nullptr;
+  CopyWindowTitleAsCFString(window, &title);
+  CFPtr<CFStringRef> ownedTitle(title);
+  return ToUTF8(title);
+}
+
+// A nib read once is built from what was kept while its file is unchanged, and read afresh when
+// it is rewritten in place.
+TEST_F(NibTest, ARewrittenNibIsReadAfresh) {
+  const std::filesystem::path copy =
+      std::filesystem::temp_directory_path() / ("pde-nibs-" + std::to_string(getpid()));
+  std::filesystem::create_directories(copy / "Nibs.bundle");
+  std::filesystem::copy(PDE_TOOLKIT_DATA_DIR "/Nibs.bundle", copy / "Nibs.bundle",
+                        std::filesystem::copy_options::recursive);
+  const std::filesystem::path file = copy / "Nibs.bundle/Contents/Resources/Test.nib/objects.plist";
+  std::stringstream text;
+  text << std::ifstream(file).rdbuf();
+  {
+    CFPtr<CFBundleRef> bundle = OpenBundle((copy / "Nibs.bundle").string());
+    ASSERT_TRUE(bundle);
+    const long made = InputFileCacheStatisticsOf(InputKind::kNib).made;
+    EXPECT_EQ(WindowTitle(bundle.get()), "Test Dialog");
+    EXPECT_EQ(WindowTitle(bundle.get()), "Test Dialog");
+    EXPECT_EQ(InputFileCacheStatisticsOf(InputKind::kNib).made, made + 1);
+    std::string rewritten = text.str();
+    rewritten.replace(rewritten.find("Test Dialog"), 11, "Best Dialog");
+    std::ofstream(file, std::ios::binary | std::ios::in) << rewritten;
+    EXPECT_EQ(WindowTitle(bundle.get()), "Best Dialog");
+    std::filesystem::remove(file);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(WindowTitle(bundle.get()), "no nib");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(": No such file"), std::string::npos);
+  }
+  std::filesystem::remove_all(copy);
 }
 
 TEST_F(NibTest, InjectedFailuresLeaveNothingBehind) {

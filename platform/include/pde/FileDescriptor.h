@@ -15,6 +15,18 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
 
+  // Stops owning the descriptor, leaving it open, and returns it.
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  // Closes what is owned now, then owns fd.
+  void Reset(int fd) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+  }
+
   int get() const { return fd_; }
   // Closes now, for a caller that must know the outcome; false with errno set when closing fails.
   bool Close() {

@@ -6,9 +6,14 @@
 // file's place can neither hang nor flood the reader.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
+#include <ctime>
 #include <string>
 #include <vector>
+
+#include "pde/FileDescriptor.h"
 
 namespace pde {
 
@@ -40,6 +45,41 @@ enum class InputRead {
 // "<path>: why" and *bytes is empty.
 InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* bytes,
                         std::string* error);
+
+// What tells one version of a file from another without reading it: the file (device and inode),
+// its size, and when its contents and its inode last changed, to the nanosecond. The inode's
+// change time cannot be set back by the file's owner, so a file rewritten and then given its old
+// modification time still differs.
+struct InputFileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+
+  bool operator==(const InputFileStamp& other) const;
+};
+
+// A file from outside opened and checked as ReadInputFile opens and checks it, not yet read, so
+// that a reader can tell from its stamp whether it has read this version before.
+class InputFile {
+ public:
+  // Opens the file at path as ReadInputFile does. kRead when it is open and within the size limit
+  // of kind; otherwise *error is "<path>: why" and the file is not open.
+  InputRead Open(const std::string& path, InputKind kind, std::string* error);
+
+  // The stamp of the open file, taken when it was opened.
+  const InputFileStamp& stamp() const { return stamp_; }
+
+  // Reads the open file whole into *bytes, as ReadInputFile does, and closes it.
+  InputRead Read(std::string* bytes, std::string* error);
+
+ private:
+  std::string path_;
+  InputKind kind_ = InputKind::kPPD;
+  FileDescriptor fd_{-1};
+  InputFileStamp stamp_;
+};
 
 // The messages ("<path>: why") of the files ReadInputFile refused (kUnreadable or kTooLarge) in
 // this process, oldest first; the first 64 are kept. A host uses them to fail a run in which a

@@ -1,5 +1,5 @@
-// PaneHost.h: the pane hosted as the printing system hosts it, for fuzzers and benchmarks: the
-// bundle loaded once, print sessions, host windows, and an open pane.
+// PaneHost.h: the pane hosted as the printing system hosts it, for the plug-in's tests, fuzzers and
+// benchmarks: the bundle loaded once, print sessions, host windows, and an open pane.
 #pragma once
 
 #include <string>

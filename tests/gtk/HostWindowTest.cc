@@ -34,6 +34,13 @@ class HostWindowTest : public ::testing::Test {
     DrainEvents();
   }
   GtkWidget* Widget(int id) const { return window_->view()->WidgetFor(session_.FindControl(id)); }
+  // Chooses Private and focuses the DIN field it enables.
+  void FocusDIN() {
+    gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);
+    DrainEvents();
+    gtk_widget_grab_focus(Widget(6));
+    DrainEvents();
+  }
 
   pdehost::DialogSession session_;
   std::unique_ptr<HostWindow> window_;
@@ -47,10 +54,7 @@ TEST_F(HostWindowTest, TheSummaryFollowsThePaneAndPrintSyncsTheTicket) {
   EXPECT_EQ(window_->SummaryText(),
             "Print Mode: Normal\nBlank Pages: Off\nDistinguish Thin Lines: Off");
 
-  gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);
-  DrainEvents();
-  gtk_widget_grab_focus(Widget(6));
-  DrainEvents();
+  FocusDIN();
   pde::test::TypeKeys(Widget(6), "13579");
   EXPECT_EQ(window_->SummaryText(),
             "Print Mode: Private\nDIN: 13579\nBlank Pages: Off\nDistinguish Thin Lines: Off");
@@ -97,10 +101,7 @@ TEST_F(HostWindowTest, KeepsItsSizeWhileRowsComeAndGoAndEscapeCancels) {
 // Return in a field prints, as in any dialog.
 TEST_F(HostWindowTest, ReturnPrints) {
   Open();
-  gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);
-  DrainEvents();
-  gtk_widget_grab_focus(Widget(6));
-  DrainEvents();
+  FocusDIN();
   pde::test::PressKey(Widget(6), GDK_KEY_Return);
   ASSERT_TRUE(outcome_.has_value());
   EXPECT_EQ(*outcome_, Outcome::kPrinted);

@@ -22,7 +22,9 @@ std::string& LargePPDPath() {
   return path;
 }
 
-void RemoveLargePPD() { std::filesystem::remove(LargePPDPath()); }
+void RemoveLargePPD() {
+  std::filesystem::remove(LargePPDPath());
+}
 
 }  // namespace
 

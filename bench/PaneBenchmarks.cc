@@ -1,6 +1,7 @@
 // PaneBenchmarks.cc: what the pane costs its host: opening it (with the bundle loaded, as a
-// process's first open, on a large PPD, and cold, loading the bundle too); a Sync round trip; one typed key through both filters; the summary; and a soak of open/close
-// cycles for memory and live objects.
+// process's first open, on a large PPD, and cold, loading the bundle too); a Sync round trip; one
+// typed key through both filters; the summary; and a soak of open/close cycles for memory and live
+// objects.
 #include <benchmark/benchmark.h>
 
 #include <string>

@@ -29,8 +29,7 @@ std::int64_t Nanoseconds(const timespec& time) {
 // Whether a version of a file read no earlier than readStart differs in stamp from any later
 // version: its last change lies long enough before the read.
 bool StampIsTrusted(const InputFileStamp& stamp, const timespec& readStart) {
-  const std::int64_t lastChange =
-      std::max(Nanoseconds(stamp.modified), Nanoseconds(stamp.changed));
+  const std::int64_t lastChange = std::max(Nanoseconds(stamp.modified), Nanoseconds(stamp.changed));
   return Nanoseconds(readStart) - lastChange > kStampTrustedAfterNanoseconds;
 }
 

@@ -40,8 +40,7 @@ Refusals& RefusalRecord() {
 }
 
 InputRead Fail(InputRead outcome, const std::string& path, const std::string& why,
-               std::string* bytes, std::string* error) {
-  bytes->clear();
+               std::string* error) {
   *error = path + ": " + why;
   if (outcome != InputRead::kOutOfMemory) {
     Refusals& record = RefusalRecord();
@@ -96,46 +95,45 @@ bool InputFileStamp::operator==(const InputFileStamp& other) const {
 }
 
 InputRead InputFile::Open(const std::string& path, InputKind kind, std::string* error) {
-  std::string unused;
   path_ = path;
   kind_ = kind;
-  fd_.Reset(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd_.get() < 0) return Fail(InputRead::kUnreadable, path, std::strerror(errno), &unused, error);
+  fd_.Reset(-1);
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (file.get() < 0) return Fail(InputRead::kUnreadable, path, std::strerror(errno), error);
   struct stat status {};
-  if (fstat(fd_.get(), &status) != 0) {
-    const int saved = errno;
-    fd_.Reset(-1);
-    return Fail(InputRead::kUnreadable, path, std::strerror(saved), &unused, error);
+  if (fstat(file.get(), &status) != 0) {
+    return Fail(InputRead::kUnreadable, path, std::strerror(errno), error);
   }
   if (!S_ISREG(status.st_mode)) {
-    fd_.Reset(-1);
     return Fail(InputRead::kUnreadable, path,
-                std::string(FileTypeName(status.st_mode)) + ", not a regular file", &unused, error);
+                std::string(FileTypeName(status.st_mode)) + ", not a regular file", error);
   }
   if (static_cast<unsigned long long>(status.st_size) > MaxInputFileSize(kind)) {
-    fd_.Reset(-1);
-    return Fail(InputRead::kTooLarge, path, TooLarge(kind), &unused, error);
+    return Fail(InputRead::kTooLarge, path, TooLarge(kind), error);
   }
   stamp_ = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+  fd_.Reset(file.Release());
   return InputRead::kRead;
 }
 
 InputRead InputFile::Read(std::string* bytes, std::string* error) {
   bytes->clear();
   const FileDescriptor file(fd_.Release());  // closed when the read is over, whatever its outcome
-  if (file.get() < 0) return Fail(InputRead::kUnreadable, path_, "not open", bytes, error);
+  auto fail = [&](InputRead outcome, const std::string& why) {
+    std::string().swap(*bytes);
+    return Fail(outcome, path_, why, error);
+  };
+  if (file.get() < 0) return fail(InputRead::kUnreadable, "not open");
   const std::size_t limit = MaxInputFileSize(kind_);
   try {
     if (TakeAllocationFailure("InputFile")) throw std::bad_alloc();
     bytes->reserve(static_cast<std::size_t>(stamp_.size));
-    if (!ReadRest(file.get(), limit, bytes)) {
-      return Fail(InputRead::kUnreadable, path_, std::strerror(errno), bytes, error);
-    }
+    if (!ReadRest(file.get(), limit, bytes))
+      return fail(InputRead::kUnreadable, std::strerror(errno));
   } catch (const std::bad_alloc&) {
-    std::string().swap(*bytes);
-    return Fail(InputRead::kOutOfMemory, path_, "out of memory", bytes, error);
+    return fail(InputRead::kOutOfMemory, "out of memory");
   }
-  if (bytes->size() > limit) return Fail(InputRead::kTooLarge, path_, TooLarge(kind_), bytes, error);
+  if (bytes->size() > limit) return fail(InputRead::kTooLarge, TooLarge(kind_));
   return InputRead::kRead;
 }
 

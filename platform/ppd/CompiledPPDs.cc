@@ -15,8 +15,8 @@ namespace {
 constexpr InputFileCacheLimits kCompiledPPDLimits{32, 16 * 1024 * 1024};
 
 TypedInputFileCache<MainKeywordIndex>& CompiledPPDCache() {
-  static auto* cache = new TypedInputFileCache<MainKeywordIndex>(InputKind::kPPD,
-                                                                  kCompiledPPDLimits);
+  static auto* cache =
+      new TypedInputFileCache<MainKeywordIndex>(InputKind::kPPD, kCompiledPPDLimits);
   return *cache;
 }
 

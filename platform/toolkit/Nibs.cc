@@ -40,11 +40,12 @@ std::size_t MemorySize(const std::vector<pde::toolkit::NibControl>& controls) {
 }
 
 std::size_t MemorySize(const pde::toolkit::NibDescription& nib) {
-  constexpr std::size_t kPerWindow = sizeof(pde::toolkit::NibDescription::value_type) + 4 * sizeof(void*);
+  constexpr std::size_t kPerWindow =
+      sizeof(pde::toolkit::NibDescription::value_type) + 4 * sizeof(void*);
   std::size_t size = sizeof nib;
   for (const auto& [name, window] : nib) {
-    size += kPerWindow + 2 * (name.capacity() + window.title.capacity()) +
-            MemorySize(window.controls);
+    size +=
+        kPerWindow + 2 * (name.capacity() + window.title.capacity()) + MemorySize(window.controls);
   }
   return size;
 }
@@ -141,7 +142,9 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
   return noErr;
 }
 
-void DisposeNibReference(IBNibRef inNibRef) { delete inNibRef; }
+void DisposeNibReference(IBNibRef inNibRef) {
+  delete inNibRef;
+}
 
 OSStatus CreateWindowFromNib(IBNibRef inNibRef, CFStringRef inName, WindowRef* outWindow) {
   if (!inNibRef || !inName || !outWindow || CFGetTypeID(inName) != CFStringGetTypeID()) {

@@ -34,8 +34,8 @@ struct Outcome {
 };
 
 std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
-  return out << static_cast<int>(outcome.read) << " \"" << outcome.value << "\" \""
-             << outcome.error << '"';
+  return out << static_cast<int>(outcome.read) << " \"" << outcome.value << "\" \"" << outcome.error
+             << '"';
 }
 
 Outcome Get(InputFileCache& cache, const std::string& path) {

@@ -69,8 +69,8 @@ class TypedInputFileCache {
   std::shared_ptr<const T> Get(const std::string& path, const Make& make, InputRead* read,
                                std::string* error) {
     return std::static_pointer_cast<const T>(cache_.Get(
-        path, [&](const std::string& bytes, std::size_t* size) { return make(bytes, size); },
-        read, error));
+        path, [&](const std::string& bytes, std::size_t* size) { return make(bytes, size); }, read,
+        error));
   }
 
  private:

@@ -64,13 +64,14 @@ PaneOptions DefaultPaneOptions() {
                           {"DeptCode", "False"},
                           {"BlankPage", "False"},
                           {"DistinguishThinLines", "False"}};
-  constexpr std::string_view kDefaultCode = "58203";
-  for (const std::string_view prefix : kDigitPrefixes) {
-    for (std::size_t i = 0; i < kDefaultCode.size(); ++i) {
-      defaults[std::string(prefix) + std::to_string(i + 1)] = std::string(1, kDefaultCode[i]);
-    }
-  }
+  for (const std::string_view prefix : kDigitPrefixes)
+    SetCode(&defaults, std::string(prefix), "58203");
   return defaults;
+}
+
+void SetCode(PaneOptions* options, const std::string& prefix, const std::string& code) {
+  for (std::size_t i = 0; i < code.size(); ++i)
+    (*options)[prefix + std::to_string(i + 1)] = std::string(1, code[i]);
 }
 
 std::string CheckPrinterCode(const std::string& output, const PaneOptions& chosen) {

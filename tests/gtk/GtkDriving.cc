@@ -30,6 +30,19 @@ void SendKeyEvent(GtkWidget* widget, GdkEventType type, guint keyval, GdkModifie
   gdk_event_free(event);
 }
 
+void CollectWidgets(GtkWidget* root, GType type, std::vector<GtkWidget*>* widgets) {
+  if (G_TYPE_CHECK_INSTANCE_TYPE(root, type)) widgets->push_back(root);
+  if (!GTK_IS_CONTAINER(root)) return;
+  std::pair<GType, std::vector<GtkWidget*>*> search{type, widgets};
+  gtk_container_forall(
+      GTK_CONTAINER(root),
+      [](GtkWidget* child, gpointer data) {
+        auto* what = static_cast<std::pair<GType, std::vector<GtkWidget*>*>*>(data);
+        CollectWidgets(child, what->first, what->second);
+      },
+      &search);
+}
+
 // Waits, a bounded number of main-loop iterations, until widget's frame clock has painted once:
 // the layout is then done and the widget can be drawn offscreen.
 void WaitForPaint(GtkWidget* widget) {
@@ -68,6 +81,36 @@ void DrainEvents() {
   for (int i = 0; i < kMostEventsAtOnce && g_main_context_pending(nullptr); ++i) {
     g_main_context_iteration(nullptr, FALSE);
   }
+}
+
+bool RunUntil(const std::function<bool()>& done, std::chrono::seconds deadline) {
+  const guint ticker = g_timeout_add(
+      20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (!done() && std::chrono::steady_clock::now() < end) g_main_context_iteration(nullptr, TRUE);
+  g_source_remove(ticker);
+  return done();
+}
+
+std::vector<GtkWidget*> WidgetsOf(GtkWidget* root, GType type) {
+  std::vector<GtkWidget*> widgets;
+  if (root != nullptr) CollectWidgets(root, type, &widgets);
+  return widgets;
+}
+
+bool FindRow(GtkTreeModel* model, std::string_view text, GtkTreeIter* iter) {
+  for (bool more = gtk_tree_model_get_iter_first(model, iter); more;
+       more = gtk_tree_model_iter_next(model, iter)) {
+    for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
+      if (gtk_tree_model_get_column_type(model, column) != G_TYPE_STRING) continue;
+      gchar* value = nullptr;
+      gtk_tree_model_get(model, iter, column, &value, -1);
+      const bool match = value != nullptr && text == value;
+      g_free(value);
+      if (match) return true;
+    }
+  }
+  return false;
 }
 
 void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state) {

@@ -3,14 +3,28 @@
 
 #include <gtk/gtk.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pde::test {
 
 // Dispatches every pending GLib event and source that is ready now (nothing that waits on a
 // timer): after it, the widgets have seen the user's action and the idle run-loop pass has run.
 void DrainEvents();
+
+// Runs the main loop, woken every 20 ms, until done() holds or the deadline passes; returns done().
+bool RunUntil(const std::function<bool()>& done,
+              std::chrono::seconds deadline = std::chrono::seconds(90));
+
+// Every widget under root (root and internal children included) of type, in tree order.
+std::vector<GtkWidget*> WidgetsOf(GtkWidget* root, GType type);
+
+// Points iter at the first row of model that holds text in one of its string columns; false
+// when no row does.
+bool FindRow(GtkTreeModel* model, std::string_view text, GtkTreeIter* iter);
 
 // Sends a real key press and release for keyval with the modifier state to widget's toplevel,
 // through gtk_main_do_event, as the X server's events arrive: the toplevel hands them to its

@@ -18,7 +18,8 @@ using Outcome = HostWindow::Outcome;
 
 class HostWindowTest : public ::testing::Test {
  protected:
-  void Open(const std::string& ppd) {
+  void SetUp() override { PDE_REQUIRE_DISPLAY(); }
+  void Open(const std::string& ppd = pdehost::DefaultPpdPath()) {
     pdehost::SessionSetup setup{ppd, pdehost::BuiltBundlePath(), {}};
     std::string error;
     ASSERT_TRUE(session_.Open(setup, &error)) << error;
@@ -33,6 +34,13 @@ class HostWindowTest : public ::testing::Test {
     DrainEvents();
   }
   GtkWidget* Widget(int id) const { return window_->view()->WidgetFor(session_.FindControl(id)); }
+  // Chooses Private and focuses the DIN field it enables.
+  void FocusDIN() {
+    gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);
+    DrainEvents();
+    gtk_widget_grab_focus(Widget(6));
+    DrainEvents();
+  }
 
   pdehost::DialogSession session_;
   std::unique_ptr<HostWindow> window_;
@@ -40,17 +48,13 @@ class HostWindowTest : public ::testing::Test {
 };
 
 TEST_F(HostWindowTest, TheSummaryFollowsThePaneAndPrintSyncsTheTicket) {
-  PDE_REQUIRE_DISPLAY();
-  Open(pdehost::DefaultPpdPath());
+  Open();
   ASSERT_NE(window_->view(), nullptr);
   EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(window_->window())), "pdehost: Printer Features");
   EXPECT_EQ(window_->SummaryText(),
             "Print Mode: Normal\nBlank Pages: Off\nDistinguish Thin Lines: Off");
 
-  gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);
-  DrainEvents();
-  gtk_widget_grab_focus(Widget(6));
-  DrainEvents();
+  FocusDIN();
   pde::test::TypeKeys(Widget(6), "13579");
   EXPECT_EQ(window_->SummaryText(),
             "Print Mode: Private\nDIN: 13579\nBlank Pages: Off\nDistinguish Thin Lines: Off");
@@ -75,8 +79,7 @@ TEST_F(HostWindowTest, TheSummaryFollowsThePaneAndPrintSyncsTheTicket) {
 
 // The window's size stays while the DIN and department-code rows come and go; Escape cancels.
 TEST_F(HostWindowTest, KeepsItsSizeWhileRowsComeAndGoAndEscapeCancels) {
-  PDE_REQUIRE_DISPLAY();
-  Open(pdehost::DefaultPpdPath());
+  Open();
   // What the window asks for, which does not wait for the X server to configure it.
   GtkRequisition before{};
   gtk_widget_get_preferred_size(window_->window(), nullptr, &before);
@@ -97,20 +100,15 @@ TEST_F(HostWindowTest, KeepsItsSizeWhileRowsComeAndGoAndEscapeCancels) {
 
 // Return in a field prints, as in any dialog.
 TEST_F(HostWindowTest, ReturnPrints) {
-  PDE_REQUIRE_DISPLAY();
-  Open(pdehost::DefaultPpdPath());
-  gtk_combo_box_set_active(GTK_COMBO_BOX(Widget(5)), 2);
-  DrainEvents();
-  gtk_widget_grab_focus(Widget(6));
-  DrainEvents();
+  Open();
+  FocusDIN();
   pde::test::PressKey(Widget(6), GDK_KEY_Return);
   ASSERT_TRUE(outcome_.has_value());
   EXPECT_EQ(*outcome_, Outcome::kPrinted);
 }
 
 TEST_F(HostWindowTest, ClosingTheWindowCancelsOnce) {
-  PDE_REQUIRE_DISPLAY();
-  Open(pdehost::DefaultPpdPath());
+  Open();
   GdkEvent* event = gdk_event_new(GDK_DELETE);
   event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window_->window())));
   gtk_main_do_event(event);
@@ -127,7 +125,6 @@ TEST_F(HostWindowTest, ClosingTheWindowCancelsOnce) {
 }
 
 TEST_F(HostWindowTest, APrinterThePaneDeclinesShowsNoPane) {
-  PDE_REQUIRE_DISPLAY();
   Open(PDE_SAMPLE_PPD_DIR "/Generic-Laser.ppd");
   EXPECT_FALSE(session_.paneShown());
   EXPECT_EQ(window_->view(), nullptr);
@@ -137,31 +134,17 @@ TEST_F(HostWindowTest, APrinterThePaneDeclinesShowsNoPane) {
   EXPECT_EQ(*outcome_, Outcome::kCancelled);
 }
 
-// The button labelled label inside container, or null.
-GtkWidget* FindButton(GtkWidget* container, const char* label) {
-  if (GTK_IS_BUTTON(container) &&
-      g_strcmp0(gtk_button_get_label(GTK_BUTTON(container)), label) == 0) {
-    return container;
-  }
-  if (!GTK_IS_CONTAINER(container)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(container));
-  GtkWidget* found = nullptr;
-  for (GList* child = children; child != nullptr && found == nullptr; child = child->next) {
-    found = FindButton(GTK_WIDGET(child->data), label);
-  }
-  g_list_free(children);
-  return found;
-}
-
 // Presses the button labelled label in the first visible toplevel that has one.
 gboolean PressButtonOfVisibleWindow(gpointer label) {
   GList* toplevels = gtk_window_list_toplevels();
   for (GList* window = toplevels; window != nullptr; window = window->next) {
-    GtkWidget* button = nullptr;
-    if (gtk_widget_get_visible(GTK_WIDGET(window->data)) &&
-        (button = FindButton(GTK_WIDGET(window->data), static_cast<const char*>(label)))) {
-      gtk_button_clicked(GTK_BUTTON(button));
-      break;
+    if (!gtk_widget_get_visible(GTK_WIDGET(window->data))) continue;
+    for (GtkWidget* button : pde::test::WidgetsOf(GTK_WIDGET(window->data), GTK_TYPE_BUTTON)) {
+      if (g_strcmp0(gtk_button_get_label(GTK_BUTTON(button)), static_cast<char*>(label)) == 0) {
+        gtk_button_clicked(GTK_BUTTON(button));
+        g_list_free(toplevels);
+        return G_SOURCE_REMOVE;
+      }
     }
   }
   g_list_free(toplevels);
@@ -169,7 +152,6 @@ gboolean PressButtonOfVisibleWindow(gpointer label) {
 }
 
 TEST_F(HostWindowTest, TheGuiSessionWritesTheOptionsOnPrintAndNothingOnCancel) {
-  PDE_REQUIRE_DISPLAY();
   pdehost::SessionSetup setup{
       pdehost::DefaultPpdPath(), pdehost::BuiltBundlePath(), {{"BlankPage", "True"}}};
   std::string error;

@@ -18,7 +18,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -31,48 +30,20 @@
 
 namespace {
 
-using pde::test::DrainEvents;
 using pde::test::CountJobs;
+using pde::test::DrainEvents;
+using pde::test::FindRow;
 using pde::test::ReadWholeFile;
+using pde::test::RunUntil;
 using pde::test::TypeKeys;
+using pde::test::WidgetsOf;
 
-constexpr auto kDeadline = std::chrono::seconds(20);
 constexpr char kTabTitle[] = "Printer Features";
 // The texts the sample PPDs give the pane's fourteen options, as GTK's own controls label them.
 constexpr const char* kPaneOptionTexts[] = {"Print Mode", "Private Print DIN", "Department Code",
                                             "Print Blank Pages", "Distinguish Thin Lines"};
 
 std::vector<std::string> debugLog;  // every message of the module's log domain
-
-bool RunUntil(const std::function<bool()>& done) {
-  const guint ticker = g_timeout_add(
-      20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
-  while (!done() && std::chrono::steady_clock::now() < deadline)
-    g_main_context_iteration(nullptr, TRUE);
-  g_source_remove(ticker);
-  return done();
-}
-
-// Every widget under root, internal children included, in tree order.
-void CollectWidgets(GtkWidget* root, std::vector<GtkWidget*>* widgets) {
-  widgets->push_back(root);
-  if (!GTK_IS_CONTAINER(root)) return;
-  gtk_container_forall(
-      GTK_CONTAINER(root),
-      [](GtkWidget* child, gpointer list) {
-        CollectWidgets(child, static_cast<std::vector<GtkWidget*>*>(list));
-      },
-      widgets);
-}
-
-std::vector<GtkWidget*> WidgetsOf(GtkWidget* root, GType type) {
-  std::vector<GtkWidget*> all, found;
-  CollectWidgets(root, &all);
-  for (GtkWidget* widget : all)
-    if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) found.push_back(widget);
-  return found;
-}
 
 bool IsInside(GtkWidget* widget, GtkWidget* ancestor) {
   return ancestor != nullptr && (widget == ancestor || gtk_widget_is_ancestor(widget, ancestor));
@@ -81,17 +52,9 @@ bool IsInside(GtkWidget* widget, GtkWidget* ancestor) {
 class LiveServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* queue = std::getenv("PDE_TEST_CUPS_QUEUE");
-    const char* device = std::getenv("PDE_TEST_CUPS_DEVICE");
-    const char* raw = std::getenv("PDE_TEST_CUPS_RAW_QUEUE");
-    const char* declined = std::getenv("PDE_TEST_CUPS_DECLINED_QUEUE");
-    if (!queue || !device || !raw || !declined || !std::getenv("CUPS_SERVER"))
+    if (!pde::test::ReadServerQueues(&cups_))
       GTEST_SKIP() << "needs the private server of tests/cups/private-cupsd.sh";
     PDE_REQUIRE_DISPLAY();
-    queue_ = queue;
-    device_ = device;
-    raw_ = raw;
-    declined_ = declined;
     debugLog.clear();
   }
 
@@ -181,8 +144,8 @@ class LiveServer : public ::testing::Test {
   // The tab's pop-ups (print mode, department switch, blank pages, thin lines) and fields (DIN,
   // department code), found as a person finds them: by the label that names each.
   GtkWidget* Popup(int index) const {
-    static const char* const kLabels[] = {"Print Mode:", "Department Code:", "Blank Pages:",
-                                          "Distinguish Thin Lines:"};
+    static const char* const kLabels[] = {
+        "Print Mode:", "Department Code:", "Blank Pages:", "Distinguish Thin Lines:"};
     return Labelled(kLabels[index]);
   }
   GtkWidget* Field(int index) const {
@@ -208,21 +171,10 @@ class LiveServer : public ::testing::Test {
   }
 
   void Choose(int popup, const std::string& item) {
-    GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(Popup(popup)));
     GtkTreeIter iter;
-    for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
-         more = gtk_tree_model_iter_next(model, &iter)) {
-      gchar* text = nullptr;
-      gtk_tree_model_get(model, &iter, 0, &text, -1);
-      const bool match = text != nullptr && item == text;
-      g_free(text);
-      if (match) {
-        gtk_combo_box_set_active_iter(GTK_COMBO_BOX(Popup(popup)), &iter);
-        DrainEvents();
-        return;
-      }
-    }
-    ADD_FAILURE() << "no item " << item;
+    ASSERT_TRUE(FindRow(gtk_combo_box_get_model(GTK_COMBO_BOX(Popup(popup))), item, &iter)) << item;
+    gtk_combo_box_set_active_iter(GTK_COMBO_BOX(Popup(popup)), &iter);
+    DrainEvents();
   }
 
   // Types text over the whole of a field, as focusing it with the keyboard selects it.
@@ -251,22 +203,10 @@ class LiveServer : public ::testing::Test {
 
   void SelectInPrinterList(const std::string& printer) {
     for (GtkWidget* view : WidgetsOf(Dialog(), GTK_TYPE_TREE_VIEW)) {
-      GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(view));
       GtkTreeIter iter;
-      for (bool more = gtk_tree_model_get_iter_first(model, &iter); more;
-           more = gtk_tree_model_iter_next(model, &iter)) {
-        for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
-          if (gtk_tree_model_get_column_type(model, column) != G_TYPE_STRING) continue;
-          gchar* text = nullptr;
-          gtk_tree_model_get(model, &iter, column, &text, -1);
-          const bool match = text != nullptr && printer == text;
-          g_free(text);
-          if (match) {
-            gtk_tree_selection_select_iter(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), &iter);
-            return;
-          }
-        }
-      }
+      if (FindRow(gtk_tree_view_get_model(GTK_TREE_VIEW(view)), printer, &iter))
+        return gtk_tree_selection_select_iter(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)),
+                                              &iter);
     }
     ADD_FAILURE() << printer << " is not in the printer list";
   }
@@ -292,10 +232,8 @@ class LiveServer : public ::testing::Test {
     gtk_button_clicked(GTK_BUTTON(PrintButton()));
     ASSERT_TRUE(RunUntil([&] { return result_.has_value(); }));
     ASSERT_EQ(*result_, GTK_PRINT_OPERATION_RESULT_APPLY);
-    ASSERT_TRUE(RunUntil([&] {
-      return CountJobs(queue, CUPS_WHICHJOBS_ACTIVE) == 0 &&
-             CountJobs(queue, CUPS_WHICHJOBS_COMPLETED) > before;
-    })) << "the job did not complete";
+    ASSERT_TRUE(RunUntil([&] { return pde::test::JobsCompleted(queue, before); }))
+        << "the job did not complete";
   }
 
   bool Logged(const std::string& text) const {
@@ -304,7 +242,8 @@ class LiveServer : public ::testing::Test {
     return false;
   }
 
-  std::string queue_, device_, raw_, declined_;
+  pde::test::ServerQueues cups_;
+  const std::string& queue_ = cups_.queue;
   GtkPrintOperation* operation_ = nullptr;
   std::optional<GtkPrintOperationResult> result_;
 };
@@ -352,11 +291,9 @@ TEST_F(LiveServer, ThePaneIsTheOneTruthAndThePrinterGetsExactlyItsCodes) {
   chosen["PrintMode"] = "Private";
   chosen["DeptCode"] = "True";
   chosen["BlankPage"] = "True";
-  for (int i = 0; i < 5; ++i) {
-    chosen["DINDigit" + std::to_string(i + 1)] = std::string(1, "13579"[i]);
-    chosen["DCDigit" + std::to_string(i + 1)] = std::string(1, "24680"[i]);
-  }
-  EXPECT_EQ(pde::test::CheckPrinterCode(ReadWholeFile(device_), chosen), "");
+  pde::test::SetCode(&chosen, "DINDigit", "13579");
+  pde::test::SetCode(&chosen, "DCDigit", "24680");
+  EXPECT_EQ(pde::test::CheckPrinterCode(ReadWholeFile(cups_.device), chosen), "");
 
   // What the application reads back agrees with the pane and holds no DIN digit.
   GtkPrintSettings* settings = gtk_print_operation_get_print_settings(operation_);
@@ -378,9 +315,10 @@ TEST_F(LiveServer, ADeclinedQueueGetsGtksControlsBackAndCancelPrintsNothing) {
   ASSERT_GE(jobsBefore, 0) << cupsLastErrorString();
   ASSERT_NO_FATAL_FAILURE(StartPrinting(queue_));
   ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
-  SelectInPrinterList(declined_);
-  ASSERT_TRUE(RunUntil(
-      [&] { return SelectedPrinter() == declined_ && Logged("the pane declined the printer"); }));
+  SelectInPrinterList(cups_.declined);
+  ASSERT_TRUE(RunUntil([&] {
+    return SelectedPrinter() == cups_.declined && Logged("the pane declined the printer");
+  }));
   DrainEvents();
   EXPECT_EQ(Tab(), nullptr);
   EXPECT_FALSE(GtkLabelsForPaneOptions().empty()) << "GTK's own controls are not back";
@@ -400,7 +338,7 @@ TEST_F(LiveServer, WithoutThePaneTheApplicationStillPrints) {
   struct Case {
     std::string queue, pluginDir, why;
   } cases[] = {
-      {raw_, "", "has no PPD"},
+      {cups_.raw, "", "has no PPD"},
       {queue_, brokenBundles, "no pane for printer \"" + queue_ + "\""},
   };
   for (const Case& c : cases) {

@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,42 +25,22 @@
 namespace pde::gtk {
 namespace {
 
-using pde::test::DrainEvents;
 using pde::test::CountJobs;
+using pde::test::DrainEvents;
 using pde::test::ReadWholeFile;
+using pde::test::RunUntil;
 using pde::test::TypeKeys;
 using Outcome = PrintDialog::Outcome;
 
-constexpr auto kDeadline = std::chrono::seconds(90);
 constexpr int kPrintModeID = 5;
 constexpr int kDinID = 6;
-
-// Runs the main loop until done() holds or the deadline passes; returns done().
-template <typename Done>
-bool RunUntil(Done done) {
-  const guint ticker = g_timeout_add(
-      20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
-  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
-  while (!done() && std::chrono::steady_clock::now() < deadline)
-    g_main_context_iteration(nullptr, TRUE);
-  g_source_remove(ticker);
-  return done();
-}
 
 class LiveServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* queue = std::getenv("PDE_TEST_CUPS_QUEUE");
-    const char* device = std::getenv("PDE_TEST_CUPS_DEVICE");
-    const char* rawQueue = std::getenv("PDE_TEST_CUPS_RAW_QUEUE");
-    if (queue == nullptr || device == nullptr || rawQueue == nullptr ||
-        !std::getenv("CUPS_SERVER")) {
+    if (!pde::test::ReadServerQueues(&cups_))
       GTEST_SKIP() << "needs the private server of tests/cups/private-cupsd.sh";
-    }
     PDE_REQUIRE_DISPLAY();
-    queue_ = queue;
-    device_ = device;
-    rawQueue_ = rawQueue;
     std::string pattern = (std::filesystem::temp_directory_path() / "pde-config-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     configHome_ = pattern;
@@ -106,9 +85,9 @@ class LiveServer : public ::testing::Test {
     gtk_button_clicked(GTK_BUTTON(PrintButton()));
   }
 
-  std::string queue_;
-  std::string device_;
-  std::string rawQueue_;
+  pde::test::ServerQueues cups_;
+  const std::string& queue_ = cups_.queue;
+  const std::string& rawQueue_ = cups_.raw;
   std::string configHome_;
   std::unique_ptr<PrintDialog> dialog_;
   std::optional<Outcome> outcome_;
@@ -145,10 +124,8 @@ TEST_F(LiveServer, PrintingFromTheTabSendsThePanesOptionsToThePrinter) {
   ASSERT_NO_FATAL_FAILURE(PressPrint());
   ASSERT_TRUE(RunUntil([&] { return outcome_.has_value(); }));
   EXPECT_EQ(*outcome_, Outcome::kPrinted);
-  ASSERT_TRUE(RunUntil([&] {
-    return CountJobs(queue_, CUPS_WHICHJOBS_ACTIVE) == 0 &&
-           CountJobs(queue_, CUPS_WHICHJOBS_COMPLETED) > completedBefore;
-  })) << "the job did not complete";
+  ASSERT_TRUE(RunUntil([&] { return pde::test::JobsCompleted(queue_, completedBefore); }))
+      << "the job did not complete";
   // pdeprint reports the ID of the job it submitted: the newest on the queue.
   EXPECT_EQ(dialog_->queue(), queue_);
   cups_job_t* jobs = nullptr;
@@ -160,9 +137,8 @@ TEST_F(LiveServer, PrintingFromTheTabSendsThePanesOptionsToThePrinter) {
 
   pde::test::PaneOptions chosen = pde::test::DefaultPaneOptions();
   chosen["PrintMode"] = "Private";
-  const std::string din = "90417";
-  for (int i = 0; i < 5; ++i) chosen["DINDigit" + std::to_string(i + 1)] = std::string(1, din[i]);
-  const std::string output = ReadWholeFile(device_);
+  pde::test::SetCode(&chosen, "DINDigit", "90417");
+  const std::string output = ReadWholeFile(cups_.device);
   EXPECT_EQ(pde::test::CheckPrinterCode(output, chosen), "");
   EXPECT_NE(output.find("@PJL SET PRINTMODE=PRIVATE\n@PJL SET DINDIGIT1=9\n"), std::string::npos);
 

@@ -86,52 +86,56 @@ TEST_F(SavedSettingsTest, SavesOwnerOnlyWithoutTheDINAndReadsBack) {
             1);
 }
 
-TEST_F(SavedSettingsTest, ADINWrittenByHandIsNotFedBack) {
-  std::filesystem::create_directories(home_ + "/config/pdekit");
-  std::ofstream(home_ + "/config/pdekit/q.settings")
-      << "DINDigit1=9\nDINDigit6=1\nPrintMode=Private\n";
-  pdehost::SettingList read;
-  std::string error;
-  ASSERT_TRUE(LoadSavedSettings("q", &read, &error)) << error;
-  const pdehost::SettingList expected = {{"DINDigit6", "1"}, {"PrintMode", "Private"}};
-  EXPECT_EQ(read, expected);
+// A DIN written by hand is not fed back; a missing file gives no settings; a malformed, FIFO or
+// oversized one (pdeprint reads it when a printer is selected: it must not hang) is refused.
+TEST_F(SavedSettingsTest, LoadingFeedsBackWhatAFileHoldsButTheDIN) {
+  const std::string directory = home_ + "/config/pdekit/";
+  std::filesystem::create_directories(directory);
+  using Make = std::function<void(const std::string&)>;
+  auto text = [](const char* content) {
+    return [=](const std::string& p) { std::ofstream(p) << content; };
+  };
+  const struct {
+    const char* printer;
+    Make make;
+    pdehost::SettingList expected;
+    std::string error;  // after the file's path
+  } cases[] = {
+      {"q",
+       text("DINDigit1=9\nDINDigit6=1\nPrintMode=Private\n"),
+       {{"DINDigit6", "1"}, {"PrintMode", "Private"}},
+       ""},
+      {"never-used", [](const std::string&) {}, {}, ""},
+      {"bad",
+       text("PrintMode=Private\nno equals sign\n"),
+       {},
+       ":2: expected KEY=VALUE or an lpoptions line (Dest or Default)"},
+      {"fifo",
+       [](const std::string& p) { mkfifo(p.c_str(), 0600); },
+       {},
+       ": a FIFO, not a regular file"},
+      {"huge",
+       [](const std::string& p) {
+         std::ofstream(p) << "PrintMode=Private\n";
+         std::filesystem::resize_file(p, 64 * 1024 + 1);
+       },
+       {},
+       ": larger than 65536 bytes"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = directory + c.printer + ".settings";
+    c.make(path);
+    pdehost::SettingList read = {{"stale", "1"}};
+    std::string error;
+    EXPECT_EQ(LoadSavedSettings(c.printer, &read, &error), c.error.empty()) << c.printer;
+    EXPECT_EQ(read, c.expected) << c.printer;
+    if (!c.error.empty()) {
+      EXPECT_EQ(error, path + c.error);
+    }
+  }
   EXPECT_TRUE(IsSecretKeyword("DINDigit5"));
   EXPECT_FALSE(IsSecretKeyword("DINDigit0"));
   EXPECT_FALSE(IsSecretKeyword("DCDigit1"));
-}
-
-TEST_F(SavedSettingsTest, APrinterWithoutAFileHasNoSettings) {
-  pdehost::SettingList read = {{"stale", "1"}};
-  std::string error;
-  EXPECT_TRUE(LoadSavedSettings("never-used", &read, &error));
-  EXPECT_TRUE(read.empty());
-}
-
-TEST_F(SavedSettingsTest, AMalformedFileIsReportedWithItsLine) {
-  std::filesystem::create_directories(home_ + "/config/pdekit");
-  const std::string path = home_ + "/config/pdekit/q.settings";
-  std::ofstream(path) << "PrintMode=Private\nno equals sign\n";
-  pdehost::SettingList read;
-  std::string error;
-  EXPECT_FALSE(LoadSavedSettings("q", &read, &error));
-  EXPECT_EQ(error.rfind(path + ":2: ", 0), 0u) << error;
-  EXPECT_TRUE(read.empty());
-}
-
-// pdeprint reads a preset when a printer is selected: a FIFO must not hang the dialog.
-TEST_F(SavedSettingsTest, AFIFOOrAnOversizedPresetIsRefusedUnread) {
-  std::filesystem::create_directories(home_ + "/config/pdekit");
-  const std::string fifo = home_ + "/config/pdekit/fifo.settings";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const std::string huge = home_ + "/config/pdekit/huge.settings";
-  std::ofstream(huge) << "PrintMode=Private\n";
-  std::filesystem::resize_file(huge, 64 * 1024 + 1);
-  pdehost::SettingList read;
-  std::string error;
-  EXPECT_FALSE(LoadSavedSettings("fifo", &read, &error));
-  EXPECT_EQ(error, fifo + ": a FIFO, not a regular file");
-  EXPECT_FALSE(LoadSavedSettings("huge", &read, &error));
-  EXPECT_EQ(error, huge + ": larger than 65536 bytes");
 }
 
 TEST_F(SavedSettingsTest, NamesThatCannotBeFilesAreRefused) {

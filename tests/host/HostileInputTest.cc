@@ -42,12 +42,17 @@ class HostileInput : public ::testing::Test {
     dir_ = fs::path(::testing::TempDir()) / ("hostile-" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
+    RestoreBundle();
     WriteAll(dir_ / "summary.session", "summary\n");
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   fs::path bundle() const { return dir_ / "Copy.plugin"; }
+  // A fresh copy of the built bundle, whatever a case did to the last one.
+  void RestoreBundle() const {
+    fs::remove_all(bundle());
+    fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
+  }
 
   // pdehost with arguments, at most 20 seconds, in the C locale; its standard error.
   HostRun RunHost(const std::string& arguments) const {
@@ -121,8 +126,7 @@ TEST_F(HostileInput, EveryReaderRefusesEveryHostileFileByNameWithExitStatus2) {
       EXPECT_NE(run.err.find(file.string() + ": " + why), std::string::npos) << label << "\n"
                                                                              << run.err;
       fs::remove_all(file);
-      fs::remove_all(bundle());
-      fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
+      RestoreBundle();
     }
   }
 }
@@ -193,8 +197,7 @@ TEST_F(HostileInput, TheLoaderRefusesExecutablesItCannotSafelyMapByNameAndReason
     EXPECT_EQ(run.exitStatus, 2) << bad.name << "\n" << run.err;
     const std::string prefix = "CFBundleLoadExecutable: " + (macOS / bad.file).string() + ": ";
     EXPECT_EQ(run.err.rfind(prefix + bad.why, 0), 0u) << bad.name << "\n" << run.err;
-    fs::remove_all(bundle());
-    fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
+    RestoreBundle();
   }
 }
 

@@ -8,38 +8,12 @@
 
 namespace zor::test {
 
-std::string BundlePath() { return ZORPDE_BUNDLE_PATH; }
-std::string DataPath(const std::string& name) { return std::string(ZOR_TEST_DATA_DIR "/") + name; }
-std::string SamplePPD(const std::string& name) { return std::string(ZOR_SAMPLE_PPD_DIR "/") + name; }
-
-TestSession::TestSession(const std::string& ppdPath, bool withSettings) {
-  EXPECT_EQ(pde::CreatePrintSession(&session_), noErr);
-  if (!ppdPath.empty()) {
-    PMTicketRef printerInfo = 0;
-    EXPECT_EQ(pde::AddTicketToSession(session_, CFSTR(kPMPrinterInfoTicket), &printerInfo), noErr);
-    EXPECT_EQ(pde::SetTicketPPDPath(printerInfo, ppdPath), noErr);
-  }
-  if (withSettings) {
-    EXPECT_EQ(pde::AddTicketToSession(session_, CFSTR(kPMPrintSettingsTicket), &settings_), noErr);
-  }
+std::string DataPath(const std::string& name) {
+  return std::string(ZOR_TEST_DATA_DIR "/") + name;
 }
-
-TestSession::~TestSession() { pde::DisposePrintSession(session_); }
-
-CFMutableDictionaryRef TestSession::Settings() const {
-  CFMutableDictionaryRef dict = nullptr;
-  if (settings_ == 0 || PMTicketGetPPDDict(settings_, kPMTopLevel, kPMTopLevel, &dict) != noErr)
-    return nullptr;
-  return dict;
+std::string SamplePPD(const std::string& name) {
+  return std::string(ZOR_SAMPLE_PPD_DIR "/") + name;
 }
-
-HostWindow::HostWindow(Rect paneBounds) {
-  const Rect content{100, 100, 400, 620};
-  EXPECT_EQ(CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &content, &window_), noErr);
-  EXPECT_EQ(CreateUserPaneControl(window_, &paneBounds, 0, &pane_), noErr);
-}
-
-HostWindow::~HostWindow() { DisposeWindow(window_); }
 
 std::string FieldText(ControlRef field) {
   CFStringRef text = nullptr;

@@ -46,12 +46,15 @@ long LiveObjects() {
   return LiveObjectCount() + LiveToolkitObjectCount() + LiveTicketCount();
 }
 
-Session::Session(const std::string& ppdPath) {
-  PMTicketRef settings = 0;
+Session::Session(const std::string& ppdPath, bool withSettings) {
   Require(CreatePrintSession(&session_) == noErr, "print session");
-  Require(AddTicketToSession(session_, CFSTR(kPMPrinterInfoTicket), &printerInfo_) == noErr,
-          "printer-info ticket");
-  Require(SetTicketPPDPath(printerInfo_, ppdPath) == noErr, "PPD path");
+  if (!ppdPath.empty()) {
+    Require(AddTicketToSession(session_, CFSTR(kPMPrinterInfoTicket), &printerInfo_) == noErr,
+            "printer-info ticket");
+    Require(SetTicketPPDPath(printerInfo_, ppdPath) == noErr, "PPD path");
+  }
+  if (!withSettings) return;
+  PMTicketRef settings = 0;
   Require(AddTicketToSession(session_, CFSTR(kPMPrintSettingsTicket), &settings) == noErr,
           "print-settings ticket");
   Require(PMTicketGetPPDDict(settings, kPMTopLevel, kPMTopLevel, &settings_) == noErr,
@@ -62,11 +65,11 @@ Session::~Session() {
   DisposePrintSession(session_);
 }
 
-HostWindow::HostWindow() {
+HostWindow::HostWindow(Rect paneBounds) {
   const Rect content{0, 0, 240, 480};
   Require(CreateNewWindow(kDocumentWindowClass, kWindowNoAttributes, &content, &window_) == noErr,
           "host window");
-  Require(CreateUserPaneControl(window_, &content, 0, &pane_) == noErr, "host pane");
+  Require(CreateUserPaneControl(window_, &paneBounds, 0, &pane_) == noErr, "host pane");
 }
 
 HostWindow::~HostWindow() {

@@ -1,5 +1,5 @@
-// PaneHost.h: the pane hosted as the printing system hosts it, for fuzzers and benchmarks: the
-// bundle loaded once, print sessions, host windows, and an open pane.
+// PaneHost.h: the pane hosted as the printing system hosts it, for the plug-in's tests, fuzzers and
+// benchmarks: the bundle loaded once, print sessions, host windows, and an open pane.
 #pragma once
 
 #include <string>
@@ -22,18 +22,18 @@ const PlugInIntfVTable& Operations();
 // Platform objects alive now: Core Foundation objects, toolkit objects and tickets.
 long LiveObjects();
 
-// A print session as the printing system makes it: a printer-info ticket naming ppdPath and an
-// empty print-settings ticket.
+// A print session as the printing system makes it: a printer-info ticket naming ppdPath (none when
+// ppdPath is empty) and, when withSettings, an empty print-settings ticket.
 class Session {
  public:
-  explicit Session(const std::string& ppdPath = SamplePPD());
+  explicit Session(const std::string& ppdPath = SamplePPD(), bool withSettings = true);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
   PMPrintSession get() const { return session_; }
   PMTicketRef printerInfo() const { return printerInfo_; }
-  // The print-settings ticket's own PPD dictionary (borrowed).
+  // The print-settings ticket's own PPD dictionary (borrowed); null without that ticket.
   CFMutableDictionaryRef Settings() const { return settings_; }
 
  private:
@@ -42,10 +42,10 @@ class Session {
   CFMutableDictionaryRef settings_ = nullptr;
 };
 
-// A host window with the user pane a dialog extension is put into.
+// A host window with the user pane a dialog extension is put into, at paneBounds.
 class HostWindow {
  public:
-  HostWindow();
+  explicit HostWindow(Rect paneBounds = Rect{0, 0, 240, 480});
   ~HostWindow();
   HostWindow(const HostWindow&) = delete;
   HostWindow& operator=(const HostWindow&) = delete;

@@ -8,6 +8,25 @@
 namespace pde::test {
 namespace {
 
+// Records every key byte exactly as the plug-in's key filters read it.
+struct KeyFilter {
+  std::vector<int> seen;
+  unsigned char refuse = 0;
+};
+
+OSStatus FilterKey(EventHandlerCallRef, EventRef event, void* data) {
+  auto* filter = static_cast<KeyFilter*>(data);
+  char key = 0;
+  if (GetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, nullptr, 1, nullptr, &key) !=
+      noErr) {
+    return eventNotHandledErr;
+  }
+  auto byte = static_cast<unsigned char>(key);
+  filter->seen.push_back(byte);
+  return filter->refuse != 0 && byte == filter->refuse ? OSStatus{noErr}
+                                                       : OSStatus{eventNotHandledErr};
+}
+
 class EditTextTest : public ToolkitTest {
  protected:
   void SetUp() override {
@@ -19,6 +38,15 @@ class EditTextTest : public ToolkitTest {
     ControlRef focus = nullptr;
     EXPECT_EQ(GetKeyboardFocus(window_.get(), &focus), noErr);
     return focus;
+  }
+
+  // Installs FilterKey on the field for key-downs, and for key repeats too when repeats.
+  void InstallFilter(KeyFilter* filter, bool repeats = false) {
+    const EventTypeSpec types[] = {{kEventClassKeyboard, kEventRawKeyDown},
+                                   {kEventClassKeyboard, kEventRawKeyRepeat}};
+    ASSERT_EQ(InstallEventHandler(GetControlEventTarget(field_), FilterKey, repeats ? 2 : 1, types,
+                                  filter, nullptr),
+              noErr);
   }
 
   ControlRef field_ = nullptr;
@@ -118,32 +146,9 @@ TEST_F(EditTextTest, EditingKeys) {
   }
 }
 
-// Records every key byte exactly as the plug-in's key filters read it.
-struct KeyFilter {
-  std::vector<int> seen;
-  unsigned char refuse = 0;
-};
-
-OSStatus FilterKey(EventHandlerCallRef, EventRef event, void* data) {
-  auto* filter = static_cast<KeyFilter*>(data);
-  char key = 0;
-  if (GetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, nullptr, 1, nullptr, &key) !=
-      noErr) {
-    return eventNotHandledErr;
-  }
-  auto byte = static_cast<unsigned char>(key);
-  filter->seen.push_back(byte);
-  return filter->refuse != 0 && byte == filter->refuse ? OSStatus{noErr}
-                                                       : OSStatus{eventNotHandledErr};
-}
-
 TEST_F(EditTextTest, EveryByteReachesTheFiltersThenEditsTheField) {
   KeyFilter filter;
-  EventTypeSpec types[] = {{kEventClassKeyboard, kEventRawKeyDown},
-                           {kEventClassKeyboard, kEventRawKeyRepeat}};
-  ASSERT_EQ(
-      InstallEventHandler(GetControlEventTarget(field_), FilterKey, 2, types, &filter, nullptr),
-      noErr);
+  ASSERT_NO_FATAL_FAILURE(InstallFilter(&filter, true));
   for (int byte = 0; byte < 256; ++byte) {
     SetFieldState(field_, "|");
     auto key = static_cast<unsigned char>(byte);
@@ -162,10 +167,7 @@ TEST_F(EditTextTest, EveryByteReachesTheFiltersThenEditsTheField) {
 
 TEST_F(EditTextTest, AKeyTakenByAFilterNeverReachesTheField) {
   KeyFilter filter{{}, 'x'};
-  EventTypeSpec type{kEventClassKeyboard, kEventRawKeyDown};
-  ASSERT_EQ(
-      InstallEventHandler(GetControlEventTarget(field_), FilterKey, 1, &type, &filter, nullptr),
-      noErr);
+  ASSERT_NO_FATAL_FAILURE(InstallFilter(&filter));
   EXPECT_EQ(TypeText(field_, "axbx"), noErr);
   EXPECT_EQ(FieldState(field_), "ab|");
   EXPECT_EQ(filter.seen, (std::vector<int>{'a', 'x', 'b', 'x'}));
@@ -196,10 +198,7 @@ TEST_F(EditTextTest, HostActionsFocusTypePasteAndRespectDisabledFields) {
 
   ASSERT_EQ(SelectText(field_, 1, 4), noErr);
   KeyFilter filter;
-  EventTypeSpec type{kEventClassKeyboard, kEventRawKeyDown};
-  ASSERT_EQ(
-      InstallEventHandler(GetControlEventTarget(field_), FilterKey, 1, &type, &filter, nullptr),
-      noErr);
+  ASSERT_NO_FATAL_FAILURE(InstallFilter(&filter));
   EXPECT_EQ(PasteText(field_, CFSTR("\u00fcber")), noErr);
   EXPECT_EQ(FieldState(field_), "h\u00fcber|o");
   EXPECT_TRUE(filter.seen.empty());

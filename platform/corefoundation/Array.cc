@@ -1,4 +1,5 @@
 // Array.cc: immutable and mutable arrays with element callbacks.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -107,7 +108,11 @@ CFOpaqueArray* MutableArray(CFMutableArrayRef ref, const char* function) {
 
 // Stores value at the end, retaining it; false when memory is exhausted.
 bool Append(CFOpaqueArray* array, const void* value) {
-  array->values.reserve(array->values.size() + 1);  // may throw before anything is retained
+  // Room first, growing geometrically (reserve grows to exactly what it is asked for): this may
+  // throw before anything is retained.
+  if (array->values.size() == array->values.capacity()) {
+    array->values.reserve(std::max<std::size_t>(4, 2 * array->values.size()));
+  }
   if (array->callBacks.retain != nullptr)
     value = array->callBacks.retain(kCFAllocatorDefault, value);
   array->values.push_back(value);

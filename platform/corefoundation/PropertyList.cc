@@ -49,8 +49,8 @@ class Converter {
   // Converts node, nested at most kMaxPropertyListDepth deep with what it holds.
   CFPtr<CFTypeRef> Convert(plist_t node) {
     if (depth_ == kMaxPropertyListDepth) {
-      return Fail(node, "containers nested more than " + std::to_string(kMaxPropertyListDepth) +
-                            " deep");
+      return Fail(node,
+                  "containers nested more than " + std::to_string(kMaxPropertyListDepth) + " deep");
     }
     ++depth_;
     CFPtr<CFTypeRef> converted = ConvertNode(node);
@@ -211,13 +211,12 @@ class Converter {
     CFTypeRef dictionary = nullptr;
     if (mutability_ == kCFPropertyListImmutable) {
       // A key given twice is stored once: the dictionary may hold fewer entries than were read.
-      dictionary = CFDictionaryCreate(kCFAllocatorDefault, keys, values, count,
-                                      &kCFTypeDictionaryKeyCallBacks,
-                                      &kCFTypeDictionaryValueCallBacks);
+      dictionary =
+          CFDictionaryCreate(kCFAllocatorDefault, keys, values, count,
+                             &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
     } else {
-      CFMutableDictionaryRef mutableDictionary =
-          CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks,
-                                    &kCFTypeDictionaryValueCallBacks);
+      CFMutableDictionaryRef mutableDictionary = CFDictionaryCreateMutable(
+          kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
       for (CFIndex i = 0; mutableDictionary != nullptr && i < count; ++i) {
         CFDictionarySetValue(mutableDictionary, keys[i], values[i]);
       }

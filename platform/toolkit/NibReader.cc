@@ -48,7 +48,9 @@ const std::array<KindName, 5>& KindsByName() {
   return kinds;
 }
 
-bool IsA(CFTypeRef value, CFTypeID type) { return value && CFGetTypeID(value) == type; }
+bool IsA(CFTypeRef value, CFTypeID type) {
+  return value && CFGetTypeID(value) == type;
+}
 
 // Walks the property list, remembering where it is so that an error names the place.
 class NibParser {
@@ -269,10 +271,10 @@ bool NibParser::ReadControl(CFTypeRef value, int depth, NibControl* out) {
     if (!popup) return Fail("only a PopupButton has a value");
     bool inMenu = !out->items.empty();
     long long number = 0;
-    if (!ReadInteger(initial, inMenu ? 1 : std::numeric_limits<SInt32>::min(),
-                     inMenu ? static_cast<long long>(out->items.size())
-                            : std::numeric_limits<SInt32>::max(),
-                     &number)) {
+    if (!ReadInteger(
+            initial, inMenu ? 1 : std::numeric_limits<SInt32>::min(),
+            inMenu ? static_cast<long long>(out->items.size()) : std::numeric_limits<SInt32>::max(),
+            &number)) {
       return false;
     }
     out->value = static_cast<SInt32>(number);

@@ -9,14 +9,18 @@
 
 namespace {
 
-// The console report, keeping each benchmark's mean real time per iteration (nanoseconds).
+// The console report, keeping each benchmark's real time per iteration (nanoseconds): the median
+// of its repetitions when it is repeated, else its one run's mean.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
-        nanoseconds_[run.benchmark_name()] =
-            run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
+      if (run.error_occurred) continue;
+      const std::string& name = run.run_name.function_name;
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        nanoseconds_[name] = run.real_accumulated_time * 1e9;  // an aggregate is per iteration
+      } else if (run.run_type == Run::RT_Iteration && run.repetitions <= 1 && run.iterations > 0) {
+        nanoseconds_[name] = run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
       }
     }
     ConsoleReporter::ReportRuns(runs);

@@ -37,46 +37,39 @@ void PaneOpenCold(benchmark::State& state) {
 }
 BENCHMARK(PaneOpenCold);
 
-// The same with the bundle loaded.
-void PaneOpen(benchmark::State& state) {
+// Prologue and Initialize into a fresh host pane, then Terminate, once an iteration, the bundle
+// loaded; with forgetKept, the kept nibs and PPDs are emptied first, as in a new process.
+void OpenPanes(benchmark::State& state, const Session& session, bool forgetKept = false) {
   const PlugInIntfVTable& operations = Operations();
-  Session session;
   for (auto _ : state) {
+    if (forgetKept) {
+      ClearInputFileCaches(InputKind::kNib);
+      ClearInputFileCaches(InputKind::kPPD);
+    }
     HostWindow host;
     OpenPane pane(session, host, operations);
     if (!pane.ok()) state.SkipWithError("the pane did not open");
   }
 }
+
+void PaneOpen(benchmark::State& state) {
+  OpenPanes(state, Session());
+}
 BENCHMARK(PaneOpen);
 
-// The same as a process's first open, the bundle loaded: the nib and the PPD read and made
-// afresh.
 void PaneOpenFirst(benchmark::State& state) {
-  const PlugInIntfVTable& operations = Operations();
-  Session session;
-  for (auto _ : state) {
-    ClearInputFileCaches(InputKind::kNib);
-    ClearInputFileCaches(InputKind::kPPD);
-    HostWindow host;
-    OpenPane pane(session, host, operations);
-    if (!pane.ok()) state.SkipWithError("the pane did not open");
-  }
+  OpenPanes(state, Session(), true);
 }
 BENCHMARK(PaneOpenFirst);
 
 // PaneOpen on a PPD of 60,000 lines of options, seen before.
 void PaneOpenLargePPD(benchmark::State& state) {
-  const PlugInIntfVTable& operations = Operations();
-  Session session(LargePPD());
+  const Session session(LargePPD());
   {
     HostWindow host;
-    OpenPane first(session, host, operations);  // compiles the PPD: libcups takes some 0.5 s
+    OpenPane first(session, host, Operations());  // compiles the PPD: libcups takes some 0.5 s
   }
-  for (auto _ : state) {
-    HostWindow host;
-    OpenPane pane(session, host, operations);
-    if (!pane.ok()) state.SkipWithError("the pane did not open");
-  }
+  OpenPanes(state, session);
 }
 BENCHMARK(PaneOpenLargePPD);
 

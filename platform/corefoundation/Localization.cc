@@ -1,7 +1,6 @@
 // Localization.cc: a bundle's localized strings, in the language the environment prefers.
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "Bundle.h"
 #include "String.h"
 #include "Text.h"
+#include "pde/CFHost.h"
 #include "pde/InputFiles.h"
 
 namespace pde::cf {
@@ -71,7 +71,7 @@ CFDictionaryRef Table(CFOpaqueBundle* bundle, const std::string& file) {
     if (read == InputRead::kOutOfMemory) throw std::bad_alloc();  // not kept: tried again later
     if (read == InputRead::kRead) table = ParseStringsTable(bytes, file, &error);
     if (!table) {
-      std::fprintf(stderr, "CFBundleCopyLocalizedString: %s\n", pde::EscapeBytes(error).c_str());
+      pde::WriteConsoleLine("CFBundleCopyLocalizedString: " + pde::EscapeBytes(error));
     }
   }
   return bundle->tables.emplace(file, std::move(table)).first->second.get();

@@ -2,13 +2,13 @@
 #include <dlfcn.h>
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "Bundle.h"
 #include "String.h"
 #include "Text.h"
+#include "pde/CFHost.h"
 
 namespace pde::cf {
 namespace {
@@ -56,8 +56,8 @@ std::optional<UUIDKey> ParseKey(CFTypeRef string) {
 }
 
 void Warn(const CFOpaqueBundle* bundle, const char* why) {
-  std::fprintf(stderr, "CFPlugInCreate: %s/Contents/Info.plist: %s\n",
-               pde::EscapeBytes(bundle->path).c_str(), why);
+  pde::WriteConsoleLine("CFPlugInCreate: " + pde::EscapeBytes(bundle->path) +
+                        "/Contents/Info.plist: " + why);
 }
 
 // Reads CFPlugInFactories {factory: function} and CFPlugInTypes {type: [factory...]}.
@@ -201,9 +201,9 @@ void* CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CF
   auto function = reinterpret_cast<CFPlugInFactoryFunction>(
       dlsym(BundleOf(bundle.get())->executable, functionName.c_str()));
   if (function == nullptr) {
-    std::fprintf(stderr, "CFPlugInInstanceCreate: %s: no function %s\n",
-                 pde::EscapeBytes(pde::BundlePath(bundle.get())).c_str(),
-                 pde::EscapeBytes(functionName).c_str());
+    pde::WriteConsoleLine(
+        "CFPlugInInstanceCreate: " + pde::EscapeBytes(pde::BundlePath(bundle.get())) +
+        ": no function " + pde::EscapeBytes(functionName));
     return nullptr;
   }
   return function(allocator, typeUUID);

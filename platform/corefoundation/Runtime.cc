@@ -143,7 +143,7 @@ namespace {
 // Where CFShow's lines go; null for standard error. Set by the host, read on its main thread.
 pde::ConsoleSink consoleSink = nullptr;
 
-void WriteConsoleLine(const char* line) {
+void WriteLine(const char* line) {
   if (consoleSink != nullptr) {
     consoleSink(line);
   } else {
@@ -155,14 +155,14 @@ void WriteConsoleLine(const char* line) {
 
 void CFShow(CFTypeRef obj) {
   if (obj == nullptr) {
-    WriteConsoleLine("(null)");
+    WriteLine("(null)");
     return;
   }
   try {
     std::string text = pde::EscapeBytes(pde::cf::UTF16ToUTF8(pde::cf::DescriptionOf(obj)));
-    WriteConsoleLine(text.c_str());
+    WriteLine(text.c_str());
   } catch (...) {
-    WriteConsoleLine("CFShow: out of memory");
+    WriteLine("CFShow: out of memory");
   }
 }
 
@@ -170,6 +170,10 @@ namespace pde {
 
 void SetConsoleSink(ConsoleSink sink) {
   consoleSink = sink;
+}
+
+void WriteConsoleLine(const std::string& line) {
+  WriteLine(line.c_str());
 }
 
 long LiveObjectCount() {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -14,6 +13,7 @@
 #include <utility>
 
 #include "CompiledPPDs.h"
+#include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
 #include "pde/EscapedText.h"
 #include "pde/PPDHost.h"
@@ -82,15 +82,15 @@ OSStatus OpenFromTicket(PMTicketRef printerInfoTicket, PPDContext* context, FSSp
   if (!pde::IsLiveTicket(printerInfoTicket)) return kPMInvalidTicket;
   std::string path = pde::GetTicketPPDPath(printerInfoTicket);
   if (path.empty()) {
-    std::fprintf(stderr, "printer-info ticket %d names no PPD file\n",
-                 static_cast<int>(printerInfoTicket));
+    pde::WriteConsoleLine("printer-info ticket " + std::to_string(printerInfoTicket) +
+                          " names no PPD file");
     return kPPDFileNotFoundErr;
   }
   std::string error;
   std::shared_ptr<const pde::ppd::MainKeywordIndex> keywords;
   OSStatus status = pde::ppd::OpenCompiledPPD(path, &keywords, &error);
   if (status != noErr) {
-    if (!error.empty()) std::fprintf(stderr, "%s\n", pde::EscapeBytes(error).c_str());
+    if (!error.empty()) pde::WriteConsoleLine(pde::EscapeBytes(error));
     return status;
   }
 

@@ -1,7 +1,6 @@
 // Nibs.cc: nib references of a bundle, and fresh windows built from their descriptions.
 #include <unistd.h>
 
-#include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
@@ -125,15 +124,15 @@ OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibN
   std::string name = pde::ToUTF8(pde::toolkit::TextOf(inNibName));
   std::string resources = pde::BundlePath(inBundle) + "/Contents/Resources/";
   if (!IsPlainName(name)) {
-    std::fprintf(stderr, "%s: \"%s\" is not a nib name\n", pde::EscapeBytes(resources).c_str(),
-                 pde::EscapeBytes(name).c_str());
+    pde::WriteConsoleLine(pde::EscapeBytes(resources) + ": \"" + pde::EscapeBytes(name) +
+                          "\" is not a nib name");
     return kIBCarbonRuntimeCantFindNibFile;
   }
   std::string error;
   std::shared_ptr<const pde::toolkit::NibDescription> nib =
       CachedNib(NibFilePath(inBundle, resources, name), &error);
   if (!nib) {
-    std::fprintf(stderr, "%s\n", pde::EscapeBytes(error).c_str());
+    pde::WriteConsoleLine(pde::EscapeBytes(error));
     return kIBCarbonRuntimeCantFindNibFile;
   }
   auto* reference = new OpaqueIBNibRef;

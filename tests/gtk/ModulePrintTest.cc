@@ -330,16 +330,18 @@ TEST_F(LiveServer, ADeclinedQueueGetsGtksControlsBackAndCancelPrintsNothing) {
 }
 
 // Whatever keeps the pane away, the dialog prints with GTK's own controls and says why in one
-// line of the debug log.
+// line of the debug log; what the platform layers say of a broken bundle goes there too, not to
+// the application's standard error.
 TEST_F(LiveServer, WithoutThePaneTheApplicationStillPrints) {
   const std::string brokenBundles = std::string(std::getenv("TMPDIR")) + "/plugins";
   std::filesystem::create_directories(brokenBundles + "/ZORPDE.plugin/Contents");
   std::ofstream(brokenBundles + "/ZORPDE.plugin/Contents/Info.plist") << "<plist><dict>";
   struct Case {
-    std::string queue, pluginDir, why;
+    std::string queue, pluginDir, why, platformLine;
   } cases[] = {
-      {cups_.raw, "", "has no PPD"},
-      {queue_, brokenBundles, "no pane for printer \"" + queue_ + "\""},
+      {cups_.raw, "", "has no PPD", ""},
+      {queue_, brokenBundles, "no pane for printer \"" + queue_ + "\"",
+       "CFBundleCreate: " + brokenBundles + "/ZORPDE.plugin/Contents/Info.plist: malformed"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.queue + " " + c.pluginDir);
@@ -348,6 +350,7 @@ TEST_F(LiveServer, WithoutThePaneTheApplicationStillPrints) {
     result_.reset();
     ASSERT_NO_FATAL_FAILURE(StartPrinting(c.queue));
     EXPECT_TRUE(RunUntil([&] { return Logged(c.why); }));
+    EXPECT_TRUE(Logged(c.platformLine));
     EXPECT_EQ(Tab(), nullptr);
     ASSERT_NO_FATAL_FAILURE(PrintAndWait(c.queue));
     unsetenv("PDE_PLUGIN_DIR");

@@ -20,6 +20,9 @@ using ConsoleSink = void (*)(const char* line);
 // Sends the diagnostic console's lines to sink from now on; null restores standard error, where
 // they go by default.
 void SetConsoleSink(ConsoleSink sink);
+// Writes one line, without its newline, to the diagnostic console: the host's sink when it set
+// one, else standard error. The platform layers warn there of files they refuse.
+void WriteConsoleLine(const std::string& line);
 
 // Number of Core Foundation objects alive now, constants excluded.
 long LiveObjectCount();
@@ -31,13 +34,17 @@ class CFPtr {
   CFPtr() = default;
   // Adopts a +1 reference (from a Create or Copy call).
   explicit CFPtr(Ref ref) : ref_(ref) {}
-  CFPtr(const CFPtr& other) : ref_(other.ref_) { if (ref_) CFRetain(ref_); }
+  CFPtr(const CFPtr& other) : ref_(other.ref_) {
+    if (ref_) CFRetain(ref_);
+  }
   CFPtr(CFPtr&& other) noexcept : ref_(std::exchange(other.ref_, nullptr)) {}
   CFPtr& operator=(CFPtr other) noexcept {
     std::swap(ref_, other.ref_);
     return *this;
   }
-  ~CFPtr() { if (ref_) CFRelease(ref_); }
+  ~CFPtr() {
+    if (ref_) CFRelease(ref_);
+  }
 
   // Retains a borrowed reference (from a Get call).
   static CFPtr Retain(Ref ref) {

@@ -6,12 +6,11 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <cstdio>
-
 #include "Executable.h"
 #include "String.h"
 #include "Text.h"
 #include "URL.h"
+#include "pde/CFHost.h"
 
 namespace pde::cf {
 namespace {
@@ -65,12 +64,11 @@ CFOpaqueBundle* OpenDirectory(const std::string& directory) {
   std::string error;
   CFPtr<CFPropertyListRef> info = ReadPropertyListFile(plistPath, &error);
   if (!info) {
-    std::fprintf(stderr, "CFBundleCreate: %s\n", pde::EscapeBytes(error).c_str());
+    pde::WriteConsoleLine("CFBundleCreate: " + pde::EscapeBytes(error));
     return nullptr;
   }
   if (CFGetTypeID(info.get()) != CFDictionaryGetTypeID()) {
-    std::fprintf(stderr, "CFBundleCreate: %s: not a dictionary\n",
-                 pde::EscapeBytes(plistPath).c_str());
+    pde::WriteConsoleLine("CFBundleCreate: " + pde::EscapeBytes(plistPath) + ": not a dictionary");
     return nullptr;
   }
   auto* bundle = NewObject<CFOpaqueBundle>(kBundleClass);
@@ -171,20 +169,20 @@ Boolean CFBundleLoadExecutable(CFBundleRef bundle) {
   if (object->executable != nullptr) return true;
   CFStringRef name = InfoString(object, CFSTR("CFBundleExecutable"));
   if (name == nullptr) {
-    std::fprintf(stderr, "CFBundleLoadExecutable: %s: no CFBundleExecutable\n",
-                 pde::EscapeBytes(object->path).c_str());
+    pde::WriteConsoleLine("CFBundleLoadExecutable: " + pde::EscapeBytes(object->path) +
+                          ": no CFBundleExecutable");
     return false;
   }
   return NoThrow([&] {
     std::string why;
     std::string executable = CheckedExecutablePath(object->path, pde::ToUTF8(name), &why);
     if (executable.empty()) {
-      std::fprintf(stderr, "CFBundleLoadExecutable: %s\n", pde::EscapeBytes(why).c_str());
+      pde::WriteConsoleLine("CFBundleLoadExecutable: " + pde::EscapeBytes(why));
       return false;
     }
     object->executable = dlopen(executable.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (object->executable == nullptr) {
-      std::fprintf(stderr, "CFBundleLoadExecutable: %s\n", pde::EscapeBytes(dlerror()).c_str());
+      pde::WriteConsoleLine("CFBundleLoadExecutable: " + pde::EscapeBytes(dlerror()));
       return false;
     }
     return true;

@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-client cups-filters
   clang libclang-rt-14-dev valgrind
-  libgtk-3-dev xvfb xauth dbus-x11 at-spi2-core
+  libgtk-3-dev libxtst-dev xvfb xauth dbus-x11 at-spi2-core
   fonts-vlgothic
   scdoc man-db file lintian
 )

@@ -19,21 +19,28 @@ struct PrinterOptionHead {
 using NewOptionFunction = GObject* (*)(const char* name, const char* displayText, int type);
 using SetOptionFunction = void (*)(GObject* option, const char* value);
 using ExternalLabelFunction = GtkWidget* (*)(GtkWidget* widget);
+using SetLookupFunction = GObject* (*)(GObject* set, const char* name);
+using SetChangeFunction = void (*)(GObject* set, GObject* option);
+
+// GTK_PRINTER_OPTION_TYPE_STRING in gtk/gtkprinteroption.h.
+constexpr int kTextOptionType = 8;
 
 struct Internals {
   bool checked = false;
   std::string missing;  // why they are not available; empty when they are
   GType optionWidgetType = 0;
   GType optionType = 0;
+  GType optionSetType = 0;
+  NewOptionFunction newOption = nullptr;
   SetOptionFunction setOption = nullptr;
   ExternalLabelFunction externalLabel = nullptr;
+  SetLookupFunction setLookup = nullptr;
+  SetChangeFunction setAdd = nullptr;
+  SetChangeFunction setRemove = nullptr;
 };
 
 // Reads the name of an option GTK made itself, to be sure where the field lies.
-bool NameLayoutHolds() {
-  auto newOption =
-      reinterpret_cast<NewOptionFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_new"));
-  if (newOption == nullptr) return false;
+bool NameLayoutHolds(NewOptionFunction newOption) {
   constexpr char kProbe[] = "cups-PdekitLayoutProbe";
   GObject* option = newOption(kProbe, "Probe", 0);
   if (option == nullptr) return false;
@@ -41,6 +48,14 @@ bool NameLayoutHolds() {
   const bool holds = name != nullptr && std::strcmp(name, kProbe) == 0;
   g_object_unref(option);
   return holds;
+}
+
+// True when instances of type have the signal (its class made, as signals are made with it).
+bool HasSignal(GType type, const char* signal) {
+  gpointer typeClass = g_type_class_ref(type);
+  const bool has = g_signal_lookup(signal, type) != 0;
+  g_type_class_unref(typeClass);
+  return has;
 }
 
 Internals& Lookup() {
@@ -57,6 +72,14 @@ Internals& Lookup() {
       reinterpret_cast<SetOptionFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_set"));
   internals.externalLabel = reinterpret_cast<ExternalLabelFunction>(
       dlsym(RTLD_DEFAULT, "gtk_printer_option_widget_get_external_label"));
+  internals.newOption =
+      reinterpret_cast<NewOptionFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_new"));
+  internals.setLookup =
+      reinterpret_cast<SetLookupFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_set_lookup"));
+  internals.setAdd =
+      reinterpret_cast<SetChangeFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_set_add"));
+  internals.setRemove =
+      reinterpret_cast<SetChangeFunction>(dlsym(RTLD_DEFAULT, "gtk_printer_option_set_remove"));
   // The types' exported get_type functions register them; their names are checked too.
   using GetTypeFunction = GType (*)();
   auto typeOf = [](const char* function, const char* name) -> GType {
@@ -68,6 +91,7 @@ Internals& Lookup() {
   internals.optionWidgetType =
       typeOf("gtk_printer_option_widget_get_type", "GtkPrinterOptionWidget");
   internals.optionType = typeOf("gtk_printer_option_get_type", "GtkPrinterOption");
+  internals.optionSetType = typeOf("gtk_printer_option_set_get_type", "GtkPrinterOptionSet");
   GParamSpec* source = nullptr;
   if (internals.optionWidgetType != 0) {
     gpointer widgetClass = g_type_class_ref(internals.optionWidgetType);
@@ -76,8 +100,11 @@ Internals& Lookup() {
   }
   // In this order: the layout probe makes an option only once its type is known.
   if (internals.setOption == nullptr || internals.externalLabel == nullptr ||
+      internals.newOption == nullptr || internals.setLookup == nullptr ||
+      internals.setAdd == nullptr || internals.setRemove == nullptr ||
+      internals.optionSetType == 0 || !HasSignal(internals.optionSetType, "changed") ||
       internals.optionType == 0 || source == nullptr ||
-      !g_type_is_a(source->value_type, internals.optionType) || !NameLayoutHolds()) {
+      !g_type_is_a(source->value_type, internals.optionType) || !NameLayoutHolds(internals.newOption)) {
     internals.missing = "this GTK's print dialog lacks the option widgets it was checked with";
   }
   return internals;
@@ -133,6 +160,44 @@ std::vector<OptionControl> FindPpdOptionControls(GtkWidget* dialog) {
 void SetOptionValue(GObject* option, const std::string& value) {
   if (!Available(nullptr) || option == nullptr) return;
   Lookup().setOption(option, value.c_str());
+}
+
+GObject* OptionSetHolding(GObject* option) {
+  if (!Available(nullptr) || option == nullptr) return nullptr;
+  const Internals& internals = Lookup();
+  // The set relays the option's "changed" as its own: an emission hook sees which set that is.
+  const guint changed = g_signal_lookup("changed", internals.optionSetType);
+  std::vector<GObject*> relaying;
+  const gulong hook = g_signal_add_emission_hook(
+      changed, 0,
+      [](GSignalInvocationHint*, guint, const GValue* values, gpointer sets) -> gboolean {
+        static_cast<std::vector<GObject*>*>(sets)->push_back(G_OBJECT(g_value_get_object(values)));
+        return TRUE;
+      },
+      &relaying, nullptr);
+  g_signal_emit_by_name(option, "changed");
+  g_signal_remove_emission_hook(changed, hook);
+  const char* name = reinterpret_cast<PrinterOptionHead*>(option)->name;
+  for (GObject* set : relaying) {
+    if (G_TYPE_CHECK_INSTANCE_TYPE(set, internals.optionSetType) &&
+        internals.setLookup(set, name) == option)
+      return set;
+  }
+  return nullptr;
+}
+
+void RemoveOption(GObject* set, GObject* option) {
+  if (!Available(nullptr) || set == nullptr || option == nullptr) return;
+  Lookup().setRemove(set, option);
+}
+
+GObject* AddTextOption(GObject* set, const std::string& name) {
+  if (!Available(nullptr) || set == nullptr) return nullptr;
+  GObject* option = Lookup().newOption(name.c_str(), "", kTextOptionType);
+  if (option == nullptr) return nullptr;
+  Lookup().setAdd(set, option);
+  g_object_unref(option);  // the set holds it
+  return Lookup().setLookup(set, name.c_str()) == option ? option : nullptr;
 }
 
 unsigned SetPrinterListActivationBlocked(GtkWidget* dialog, bool blocked) {

@@ -9,6 +9,11 @@
 //   checked on an option made with gtk_printer_option_new);
 // - gtk_printer_option_set and gtk_printer_option_widget_get_external_label, exported by libgtk-3
 //   for its print backends;
+// - the dialog's options of the selected printer are one "GtkPrinterOptionSet", which relays each
+//   option's "changed" signal as its own, and whose exported gtk_printer_option_set_lookup, _add
+//   and _remove GTK's print backends use; the settings the dialog hands out
+//   (gtk_print_unix_dialog_get_settings) are built from that set, the CUPS backend copying every
+//   option named "cups-..." with its value;
 // - the CUPS backend's type name "GtkPrintBackendCups";
 // - the printer list, a GtkTreeView whose "row-activated" handler, connected with the dialog as
 //   its data, answers Print.
@@ -41,6 +46,17 @@ std::vector<OptionControl> FindPpdOptionControls(GtkWidget* dialog);
 // Sets the option GTK shows (and later reads into its print settings) to value, when value is one
 // of its choices; GTK ignores any other value. Does nothing when !Available().
 void SetOptionValue(GObject* option, const std::string& value);
+
+// The option set of the dialog that holds option (borrowed), or null when it cannot be found.
+GObject* OptionSetHolding(GObject* option);
+
+// Takes option out of set: the settings GTK builds from set leave it out from then on.
+void RemoveOption(GObject* set, GObject* option);
+
+// Adds a text option called name ("cups-" and a keyword) with an empty value to set, and returns
+// it (borrowed: set holds it), or null when !Available(). GTK shows no control for it; the
+// settings built from set carry its value under name.
+GObject* AddTextOption(GObject* set, const std::string& name);
 
 // Blocks (blocked true) or unblocks GTK's handler that answers Print when a row of the printer
 // list is activated (a double click, Return); calls must pair. Returns the handlers changed.

@@ -1,6 +1,6 @@
 // PaneTab.cc: the pane's tab in a GtkPrintUnixDialog: following the printer, the PPD fetched off
-// the main thread, GTK's own controls for the pane's keywords hidden and kept in step, and Print
-// held back in Private mode until a DIN was entered.
+// the main thread, GTK's own controls for the pane's keywords hidden and kept in step, the answer
+// marker, and Print held back in Private mode until a DIN was entered.
 #include "PaneTab.h"
 
 #include <gio/gio.h>
@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "DinHint.h"
 #include "PrintIntegration.h"
 #include "SavedSettings.h"
 
@@ -18,20 +19,10 @@ namespace {
 constexpr char kTabKey[] = "pdekit-pane-tab";
 constexpr int kDinID = 6;
 constexpr char kPrivate[] = "Private";
-constexpr char kDinHint[] = "Print waits for a DIN: Private mode needs one typed in this dialog.";
 
 bool IsPaneKeyword(const std::string& keyword) {
   const auto& keywords = PaneTab::Keywords();
   return std::find(keywords.begin(), keywords.end(), keyword) != keywords.end();
-}
-
-std::string DinOf(const pdehost::OptionMap& options) {
-  std::string din;
-  for (int digit = 1; digit <= 5; ++digit) {
-    auto value = options.find("DINDigit" + std::to_string(digit));
-    if (value != options.end()) din += value->second;
-  }
-  return din;
 }
 
 }  // namespace
@@ -74,17 +65,16 @@ PaneTab* PaneTab::For(GtkWidget* dialog) {
 PaneTab::PaneTab(GtkPrintUnixDialog* dialog) : dialog_(dialog) {
   page_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
   gtk_container_set_border_width(GTK_CONTAINER(page_), 12);
-  hint_ = gtk_label_new(kDinHint);
+  hint_ = gtk_label_new("");
+  gtk_label_set_line_wrap(GTK_LABEL(hint_), TRUE);
   gtk_label_set_xalign(GTK_LABEL(hint_), 0);
   gtk_box_pack_end(GTK_BOX(page_), hint_, FALSE, FALSE, 0);
   tabLabel_ = gtk_label_new("");
   gtk_print_unix_dialog_add_custom_tab(dialog, page_, tabLabel_);
   gtk_widget_hide(page_);
   printButton_ = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
-  if (printButton_ != nullptr) {
-    gtkWantsPrint_ = gtk_widget_get_sensitive(printButton_);
+  if (printButton_ != nullptr)
     g_signal_connect(printButton_, "notify::sensitive", G_CALLBACK(OnPrintSensitive), this);
-  }
   g_signal_connect(dialog, "notify::selected-printer", G_CALLBACK(OnPrinterSelected), this);
   g_signal_connect(dialog, "destroy", G_CALLBACK(OnDestroy), this);
 }
@@ -175,23 +165,23 @@ void PaneTab::OpenPane(const std::string& queue, const std::string& ppdPath) {
     Note("no pane for printer \"" + queue + "\": " + why);
     return;
   }
-  pdehost::OptionMap options;
-  if (!pane_->CollectOptions(&options, &why)) {
-    Note("no pane for printer \"" + queue + "\": " + why);
-    pane_.reset();
-    return;
-  }
-  startDin_ = lastDin_ = DinOf(options);
   dinEntered_ = false;
+  hintText_ = DinHint(pane_->localizations());
+  gtk_label_set_text(GTK_LABEL(hint_), hintText_.c_str());
   gtk_label_set_text(GTK_LABEL(tabLabel_), pane_->title().c_str());
   gtk_box_pack_start(GTK_BOX(page_), pane_->view().widget(), FALSE, FALSE, 0);
-  if (ControlRef din = pane_->session().FindControl(kDinID)) {
-    if (GtkWidget* entry = pane_->view().WidgetFor(din))
-      g_signal_connect(entry, "event", G_CALLBACK(OnDinEvent), this);
-  }
+  ControlRef din = pane_->session().FindControl(kDinID);
+  pane_->view().SetEntryListener([this, din](ControlRef field) {
+    if (field == din) dinEntered_ = true;
+  });
   pane_->view().SetRefreshListener([this] { AfterPaneRefresh(); });
-  gtk_widget_show(page_);
   HideGtkControls();
+  if (!TakeOverGtkOptions()) {
+    Note("no pane for printer \"" + queue + "\": GTK's options of the printer cannot be reached");
+    ClosePane(true);
+    return;
+  }
+  gtk_widget_show(page_);
   AfterPaneRefresh();
 }
 
@@ -200,6 +190,7 @@ void PaneTab::ClosePane(bool restoreGtkControls) {
   ForgetHiddenControls(restoreGtkControls);
   for (auto& control : gtkControls_) g_object_unref(control.option);
   gtkControls_.clear();
+  g_clear_object(&marker_);
   if (!pane_) return;
   gtk_widget_hide(page_);
   pane_.reset();
@@ -241,6 +232,19 @@ void PaneTab::HideGtkControls() {
   }
 }
 
+bool PaneTab::TakeOverGtkOptions() {
+  if (gtkControls_.empty()) return false;
+  GObject* set = internals::OptionSetHolding(gtkControls_.front().option);
+  if (set == nullptr) return false;
+  for (const auto& control : gtkControls_) {
+    if (IsSecretKeyword(control.keyword)) internals::RemoveOption(set, control.option);
+  }
+  GObject* marker = internals::AddTextOption(set, std::string("cups-") + kAnswerMarkerKeyword);
+  if (marker == nullptr) return false;
+  marker_ = G_OBJECT(g_object_ref(marker));
+  return true;
+}
+
 void PaneTab::ForgetHiddenControls(bool show) {
   for (auto it = hidden_.rbegin(); it != hidden_.rend(); ++it) {
     GtkWidget* widget = **it;
@@ -257,35 +261,16 @@ void PaneTab::AfterPaneRefresh() {
   pdehost::OptionMap options;
   std::string why;
   if (!pane_->CollectOptions(&options, &why)) return;
-  const std::string din = DinOf(options);
-  if (din != lastDin_) {
-    lastDin_ = din;
-    dinEntered_ = true;
-  }
-  // GTK's values follow the pane, but for the DIN, which keeps the pane's starting code there.
+  // GTK's values follow the pane; it has none for the DIN any more.
   for (const auto& control : gtkControls_) {
     auto value = options.find(control.keyword);
-    if (value == options.end()) continue;
-    if (IsSecretKeyword(control.keyword)) {
-      const size_t digit = control.keyword.back() - '1';
-      if (digit < startDin_.size())
-        internals::SetOptionValue(control.option, std::string(1, startDin_[digit]));
-    } else {
+    if (value != options.end() && !IsSecretKeyword(control.keyword))
       internals::SetOptionValue(control.option, value->second);
-    }
   }
   auto mode = options.find("PrintMode");
-  SetPrintBlocked(mode != options.end() && mode->second == kPrivate && !dinEntered_);
-}
-
-gboolean PaneTab::OnDinEvent(GtkWidget*, GdkEvent* event, gpointer self) {
-  // Any key that reaches the field counts once its text changes; a digit typed over the same
-  // digit changes nothing, so a digit key counts by itself.
-  if (event->type == GDK_KEY_PRESS) {
-    const gunichar character = gdk_keyval_to_unicode(event->key.keyval);
-    if (g_unichar_isdigit(character)) static_cast<PaneTab*>(self)->dinEntered_ = true;
-  }
-  return FALSE;
+  const bool isPrivate = mode != options.end() && mode->second == kPrivate;
+  for (auto& [keyword, value] : options) value.assign(value.size(), '\0');
+  SetPrintBlocked(isPrivate && !dinEntered_);
 }
 
 void PaneTab::SetPrintBlocked(bool blocked) {
@@ -294,23 +279,36 @@ void PaneTab::SetPrintBlocked(bool blocked) {
   gtk_widget_set_visible(hint_, blocked);
   internals::SetPrinterListActivationBlocked(GTK_WIDGET(dialog_), blocked);
   if (printButton_ == nullptr) return;
-  settingPrint_ = true;
-  gtk_widget_set_sensitive(printButton_, blocked ? FALSE : gtkWantsPrint_);
-  settingPrint_ = false;
+  if (blocked) {
+    printTooltip_ = gtk_widget_get_tooltip_text(printButton_);
+    gtk_widget_set_tooltip_text(printButton_, hintText_.c_str());
+  } else {
+    gtk_widget_set_tooltip_text(printButton_, printTooltip_);
+    g_clear_pointer(&printTooltip_, g_free);
+  }
+  gtk_widget_set_sensitive(printButton_, !blocked && GtkAllowsPrint());
 }
 
+bool PaneTab::GtkAllowsPrint() const {
+  GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(dialog_);
+  return printer != nullptr && gtk_printer_is_accepting_jobs(printer) &&
+         gtk_printer_has_details(printer);
+}
+
+// GTK decides when Print may be pressed and says so through the button's sensitivity, at times of
+// its own choosing (a printer's details or state arriving, the printer list taking the focus);
+// while Print waits for a DIN, each of its yeses is answered with a no. The notification of that
+// no may come late, queued behind GTK's own: the button's state, not the order, decides.
 void PaneTab::OnPrintSensitive(GObject* button, GParamSpec*, gpointer self) {
-  auto* tab = static_cast<PaneTab*>(self);
-  if (tab->settingPrint_) return;
-  tab->gtkWantsPrint_ = gtk_widget_get_sensitive(GTK_WIDGET(button));
-  if (tab->blocked_ && tab->gtkWantsPrint_) {
-    tab->settingPrint_ = true;
+  if (static_cast<PaneTab*>(self)->blocked_ && gtk_widget_get_sensitive(GTK_WIDGET(button)))
     gtk_widget_set_sensitive(GTK_WIDGET(button), FALSE);
-    tab->settingPrint_ = false;
-  }
 }
 
 void PaneTab::OnResponse(int response) {
+  if (marker_ == nullptr) return;
+  // Only this answer's job may find the pane's options: whatever the answer, an earlier marker
+  // goes.
+  internals::SetOptionValue(marker_, "");
   if (response != GTK_RESPONSE_OK || !pane_) return;
   if (blocked_) {
     // Only a Print the application answers itself gets here: GTK's own ways are blocked.
@@ -323,7 +321,10 @@ void PaneTab::OnResponse(int response) {
     Note("the pane's options are not printed: " + why);
     return;
   }
-  KeepJobOptions(pane_->queue(), options);
+  gchar* marker = g_uuid_string_random();
+  internals::SetOptionValue(marker_, marker);
+  KeepJobOptions(marker, pane_->queue(), options);
+  g_free(marker);
   if (Integration().printed) Integration().printed(pane_->queue(), options);
   for (auto& [keyword, value] : options) value.assign(value.size(), '\0');
 }

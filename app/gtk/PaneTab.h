@@ -4,10 +4,14 @@
 // main thread, then opens the pane (Prologue, Initialize) and shows it as a tab; a printer change
 // terminates the previous pane first. While the tab is shown, GTK's own controls for the pane's
 // keywords are hidden, and GTK's values for them follow the pane, so the settings GTK hands to the
-// application carry the pane's values; the DIN digits are the exception and stay at the pane's
-// default there (the job gets the real ones, see PrintIntegration). In Private mode Print stays
-// insensitive until a DIN was typed or pasted in this dialog, with one line in the tab saying why.
-// Anything that fails leaves the dialog as GTK made it, with one note saying why.
+// application carry the pane's values. The DIN digits are the exception: GTK's options for them
+// leave the dialog's option set, so that no settings the dialog hands out hold them. Instead the
+// set gets one more option, the answer marker, which Print fills with a new random value: the
+// settings made from that answer carry it into the job, where PrintIntegration puts the pane's
+// options, DIN included, kept for that marker alone. In Private mode Print stays insensitive until
+// the DIN field took a digit typed or pasted in this dialog, with the reason in the tab and on
+// Print's tooltip, in the pane's language. Anything that fails leaves the dialog as GTK made it,
+// with one note saying why.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -58,18 +62,22 @@ class PaneTab {
   static void OnPrinterSelected(GObject* dialog, GParamSpec* property, gpointer self);
   static void OnDestroy(GtkWidget* dialog, gpointer self);
   static void OnPrintSensitive(GObject* button, GParamSpec* property, gpointer self);
-  static gboolean OnDinEvent(GtkWidget* entry, GdkEvent* event, gpointer self);
   static void OnFetched(GObject* source, GAsyncResult* result, gpointer fetch);
 
   void SelectPrinter(GtkPrinter* printer);
   void OpenPane(const std::string& queue, const std::string& ppdPath);
   void ClosePane(bool restoreGtkControls);
   void HideGtkControls();
+  // Takes GTK's DIN options out of the dialog's option set and adds the answer marker; false
+  // when GTK's option set cannot be reached.
+  bool TakeOverGtkOptions();
   // Drops the weak pointers to what HideGtkControls hid, showing it again (but for notebook
   // pages) when show is true.
   void ForgetHiddenControls(bool show);
   void AfterPaneRefresh();
   void SetPrintBlocked(bool blocked);
+  // GTK's own rule for Print: a selected printer that accepts jobs and whose details it has.
+  bool GtkAllowsPrint() const;
   pdehost::SettingList StartingValues(const std::string& queue) const;
 
   GtkPrintUnixDialog* dialog_;
@@ -82,13 +90,12 @@ class PaneTab {
   std::unique_ptr<PrinterPane> pane_;
   std::vector<internals::OptionControl> gtkControls_;  // options referenced while the pane is open
   std::vector<std::unique_ptr<GtkWidget*>> hidden_;    // weak pointers to what the tab hid
-  std::string startDin_;                               // the DIN digits the pane started with
-  std::string lastDin_;
+  GObject* marker_ = nullptr;  // the answer marker in GTK's option set (a reference)
+  std::string hintText_;
+  gchar* printTooltip_ = nullptr;  // Print's own tooltip while the hint replaces it
   bool fetching_ = false;
   bool dinEntered_ = false;
   bool blocked_ = false;
-  bool gtkWantsPrint_ = true;  // Print's sensitivity as GTK last set it
-  bool settingPrint_ = false;
 };
 
 }  // namespace pde::gtk

@@ -357,6 +357,8 @@ gboolean PaneView::OnEntryKeyPress(GtkWidget*, GdkEventKey* event, gpointer data
     if (after.text == before.text && after.selection.selStart == before.selection.selStart &&
         after.selection.selEnd == before.selection.selEnd) {
       gtk_widget_error_bell(binding->widget);
+    } else if (view->entryListener_) {
+      view->entryListener_(binding->control);
     }
   }
   ControlRef focusAfter = nullptr;
@@ -421,7 +423,12 @@ void PaneView::OnClipboardText(GtkClipboard*, const gchar* text, gpointer data) 
   ControlRef focus = nullptr;
   GetKeyboardFocus(view->window_, &focus);
   if (focus != binding->control) view->ForwardSelection(binding);
-  if (CFPtr<CFStringRef> pasted = MakeString(text)) pde::PasteText(binding->control, pasted.get());
+  CFPtr<CFStringRef> pasted = MakeString(text);
+  const bool digits = std::string_view(text).find_first_of("0123456789") != std::string_view::npos;
+  if (pasted && pde::PasteText(binding->control, pasted.get()) == noErr && digits &&
+      view->entryListener_) {
+    view->entryListener_(binding->control);
+  }
   view->AfterAction();
 }
 

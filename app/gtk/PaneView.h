@@ -56,6 +56,14 @@ class PaneView {
   // Called after every refresh, e.g. to redraw a summary. It must not destroy the view.
   void SetRefreshListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
+  // Called, before the refresh that shows it, when the person put text into an edit field: a
+  // printable key that the field took (its text or selection changed, so a character typed over
+  // the same one counts), or a paste that put at least one digit in. A key that a key filter
+  // consumed, a click, a focus change or a Tab is not reported. It must not destroy the view.
+  void SetEntryListener(std::function<void(ControlRef field)> listener) {
+    entryListener_ = std::move(listener);
+  }
+
  private:
   struct Binding;
 
@@ -83,6 +91,7 @@ class PaneView {
   ControlRef shownFocus_ = nullptr;  // the model's focus when last refreshed
   bool updating_ = false;            // true while the view itself writes to its widgets
   std::function<void()> listener_;
+  std::function<void(ControlRef)> entryListener_;
   std::unique_ptr<RunLoopPump> pump_;
   // Shared with pending clipboard requests, which find it false once the view is gone.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

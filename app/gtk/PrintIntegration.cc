@@ -5,8 +5,7 @@
 #include <gtk/gtk.h>
 #include <gtk/gtkunixprint.h>
 
-#include <map>
-#include <set>
+#include <deque>
 #include <utility>
 
 #include "GtkPrintInternals.h"
@@ -17,19 +16,20 @@
 namespace pde::gtk {
 namespace {
 
-// How long options wait for their job: the application renders its pages in between.
-constexpr guint kJobOptionsSeconds = 300;
+// How many answers' options are kept. An application may print an answer much later (a portal
+// service sends the job when the application has rendered it) or print it again.
+constexpr size_t kKeptAnswers = 32;
 
 struct KeptOptions {
+  std::string marker;
+  std::string queue;
   pdehost::OptionMap options;
-  guint expiry = 0;
 };
 
 struct State {
   bool installed = false;
   PrintIntegration integration;
-  std::map<std::string, KeptOptions> jobOptions;  // by queue
-  std::set<std::string> securedQueues;  // queues printed to through a pane in this process
+  std::deque<KeptOptions> jobOptions;  // the newest answer last
 };
 
 State& Global() {
@@ -66,30 +66,24 @@ gboolean OnJobStatus(GSignalInvocationHint*, guint, const GValue* values, gpoint
   if (!GTK_IS_PRINT_JOB(instance)) return TRUE;
   GtkPrintJob* job = GTK_PRINT_JOB(instance);
   if (gtk_print_job_get_status(job) != GTK_PRINT_STATUS_SENDING_DATA) return TRUE;
-  GtkPrinter* printer = gtk_print_job_get_printer(job);
-  if (printer == nullptr || !internals::IsCupsPrinter(printer)) return TRUE;
-  const std::string queue = gtk_printer_get_name(printer);
-  auto kept = Global().jobOptions.find(queue);
-  if (kept == Global().jobOptions.end()) return TRUE;
   GtkPrintSettings* settings = gtk_print_job_get_settings(job);
-  for (const auto& [keyword, value] : kept->second.options) {
-    gtk_print_settings_set(settings, ("cups-" + keyword).c_str(), value.c_str());
-  }
-  ForgetJobOptions(queue);
-  return TRUE;
-}
-
-// The settings a GtkPrintOperation hands back are the dialog's, which the job has copied by the
-// time the operation's status first changes.
-gboolean OnOperationStatus(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
-  GObject* instance = static_cast<GObject*>(g_value_get_object(&values[0]));
-  if (!GTK_IS_PRINT_OPERATION(instance)) return TRUE;
-  GtkPrintSettings* settings =
-      gtk_print_operation_get_print_settings(GTK_PRINT_OPERATION(instance));
-  const char* printer = settings != nullptr ? gtk_print_settings_get_printer(settings) : nullptr;
-  if (printer == nullptr || Global().securedQueues.count(printer) == 0) return TRUE;
-  for (const std::string& keyword : PaneTab::Keywords()) {
-    if (IsSecretKeyword(keyword)) gtk_print_settings_unset(settings, ("cups-" + keyword).c_str());
+  const std::string markerKey = std::string("cups-") + kAnswerMarkerKeyword;
+  const char* carried = gtk_print_settings_get(settings, markerKey.c_str());
+  if (carried == nullptr) return TRUE;
+  const std::string marker = carried;
+  gtk_print_settings_unset(settings, markerKey.c_str());
+  GtkPrinter* printer = gtk_print_job_get_printer(job);
+  if (marker.empty() || printer == nullptr || !internals::IsCupsPrinter(printer)) return TRUE;
+  for (const KeptOptions& kept : Global().jobOptions) {
+    if (kept.marker != marker) continue;
+    if (kept.queue != gtk_printer_get_name(printer)) {
+      Note("a job to \"" + std::string(gtk_printer_get_name(printer)) +
+           "\" carries the answer of a dialog for \"" + kept.queue + "\": the pane's options stay out");
+      break;
+    }
+    for (const auto& [keyword, value] : kept.options)
+      gtk_print_settings_set(settings, ("cups-" + keyword).c_str(), value.c_str());
+    break;
   }
   return TRUE;
 }
@@ -110,12 +104,11 @@ bool InstallPrintIntegration(PrintIntegration integration, std::string* why) {
   if (state.installed) return true;
   if (!internals::Available(why)) return false;
   // The classes must exist before their signals can be looked up.
-  const GType types[] = {GTK_TYPE_PRINT_UNIX_DIALOG, GTK_TYPE_PRINT_JOB, GTK_TYPE_PRINT_OPERATION};
+  const GType types[] = {GTK_TYPE_PRINT_UNIX_DIALOG, GTK_TYPE_PRINT_JOB};
   for (GType type : types) g_type_class_unref(g_type_class_ref(type));
   AddHook(GTK_TYPE_WIDGET, "show", OnShow);
   AddHook(GTK_TYPE_DIALOG, "response", OnResponse);
   AddHook(GTK_TYPE_PRINT_JOB, "status-changed", OnJobStatus);
-  AddHook(GTK_TYPE_PRINT_OPERATION, "status-changed", OnOperationStatus);
   state.installed = true;
   return true;
 }
@@ -128,32 +121,14 @@ void Note(const std::string& line) {
   if (Global().integration.note) Global().integration.note(line);
 }
 
-void KeepJobOptions(const std::string& queue, const pdehost::OptionMap& options) {
-  ForgetJobOptions(queue);
-  KeptOptions& kept = Global().jobOptions[queue];
-  kept.options = options;
-  auto* name = new std::string(queue);
-  kept.expiry = g_timeout_add_seconds_full(
-      G_PRIORITY_DEFAULT, kJobOptionsSeconds,
-      [](gpointer data) -> gboolean {
-        const std::string queueName = *static_cast<std::string*>(data);
-        auto kept = Global().jobOptions.find(queueName);
-        if (kept != Global().jobOptions.end()) {
-          kept->second.expiry = 0;  // this source is ending
-          ForgetJobOptions(queueName);
-        }
-        return G_SOURCE_REMOVE;
-      },
-      name, [](gpointer data) { delete static_cast<std::string*>(data); });
-  Global().securedQueues.insert(queue);
-}
-
-void ForgetJobOptions(const std::string& queue) {
-  auto kept = Global().jobOptions.find(queue);
-  if (kept == Global().jobOptions.end()) return;
-  if (kept->second.expiry != 0) g_source_remove(kept->second.expiry);
-  Wipe(&kept->second.options);
-  Global().jobOptions.erase(kept);
+void KeepJobOptions(const std::string& marker, const std::string& queue,
+                    const pdehost::OptionMap& options) {
+  auto& kept = Global().jobOptions;
+  if (kept.size() == kKeptAnswers) {
+    Wipe(&kept.front().options);
+    kept.pop_front();
+  }
+  kept.push_back({marker, queue, options});
 }
 
 void RouteConsoleToDebugLog() {

@@ -2,10 +2,11 @@
 // pdeprint install it.
 //
 // Install adds GLib emission hooks, which outlive no object: a dialog being shown gets a PaneTab;
-// a dialog's response reaches its tab before the application's own handlers; a GtkPrintJob about
-// to send its data to the printer gets the pane's options of the dialog that printed it in its own
-// copy of the print settings (the only place the DIN digits go); and a GtkPrintOperation that
-// printed through a pane gets the DIN keywords taken out of the settings it hands back.
+// a dialog's response reaches its tab before the application's own handlers; and a GtkPrintJob
+// about to send its data to the printer gets, in its own copy of the print settings (the only
+// place the DIN digits go), the pane's options kept for the answer marker its settings carry. The
+// marker itself never reaches the printer. A job whose settings carry no marker, or one no longer
+// kept, prints with its settings as they are.
 #pragma once
 
 #include <functional>
@@ -35,11 +36,14 @@ const PrintIntegration& Integration();
 // Says line through the integration's note.
 void Note(const std::string& line);
 
-// Keeps options for the next job of queue whose data goes to the printer (replacing any kept
-// before); they are forgotten once used, when ForgetJobOptions is called, or after a few minutes.
-void KeepJobOptions(const std::string& queue, const pdehost::OptionMap& options);
-// Forgets the options kept for queue, wiping their text.
-void ForgetJobOptions(const std::string& queue);
+// The keyword under which a dialog's settings carry its answer marker ("cups-" and this in GTK's
+// print settings). The marker is a random text, not a secret.
+inline constexpr char kAnswerMarkerKeyword[] = "pdekit-answer";
+
+// Keeps options for the jobs to queue whose settings carry marker. The options of the most recent
+// answers are kept, a few dozen, the oldest forgotten (their text wiped) first.
+void KeepJobOptions(const std::string& marker, const std::string& queue,
+                    const pdehost::OptionMap& options);
 
 // Sends the diagnostic console (the pane's model-name line) to GLib's debug log.
 void RouteConsoleToDebugLog();

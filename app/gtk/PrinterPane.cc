@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "PpdScan.h"
+#include "pde/CFHost.h"
 #include "pde/cups/CupsQueue.h"
 
 namespace pde::gtk {
@@ -32,6 +33,8 @@ std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const s
       !pdehost::LocateDialogExtension(pane->ppd_.path, facts, &setup.bundlePath, why)) {
     return nullptr;
   }
+  if (CFPtr<CFBundleRef> bundle = OpenBundle(setup.bundlePath))
+    pane->localizations_ = PreferredLocalizations(bundle.get());
   setup.ppdPath = pane->ppd_.path;
   setup.settings = preset;
   if (!pane->session_.Open(setup, why) || !pane->session_.Start(why)) return nullptr;

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DialogSession.h"
 #include "PaneView.h"
@@ -33,6 +34,8 @@ class PrinterPane {
   const std::string& queue() const { return queue_; }
   // The pane's title from Prologue (UTF-8).
   const std::string& title() const { return session_.title(); }
+  // The languages the pane's bundle looks its texts up in, best first ("de", "en", ...).
+  const std::vector<std::string>& localizations() const { return localizations_; }
   // The widgets (borrowed; owned by this pane).
   PaneView& view() const { return *view_; }
   // The dialog session (borrowed; owned by this pane).
@@ -53,6 +56,7 @@ class PrinterPane {
 
   // Destroyed in reverse order: the widgets, then the session (Terminate), then the PPD.
   std::string queue_;
+  std::vector<std::string> localizations_;
   FetchedFile ppd_;
   pdehost::DialogSession session_;
   std::unique_ptr<PaneView> view_;

@@ -27,12 +27,16 @@
 #include "PrinterCode.h"
 #include "PrivateServer.h"
 #include "XDisplay.h"
+#include "XInput.h"
 
 namespace {
 
 using pde::test::CountJobs;
 using pde::test::DrainEvents;
 using pde::test::FindRow;
+using pde::test::RealClick;
+using pde::test::RealKey;
+using pde::test::RealType;
 using pde::test::ReadWholeFile;
 using pde::test::RunUntil;
 using pde::test::TypeKeys;
@@ -55,6 +59,8 @@ class LiveServer : public ::testing::Test {
     if (!pde::test::ReadServerQueues(&cups_))
       GTEST_SKIP() << "needs the private server of tests/cups/private-cupsd.sh";
     PDE_REQUIRE_DISPLAY();
+    std::string why;
+    if (!pde::test::RealInputAvailable(&why)) FAIL() << why;
     debugLog.clear();
   }
 
@@ -141,6 +147,55 @@ class LiveServer : public ::testing::Test {
     DrainEvents();
   }
 
+  // The tab of the dialog's notebook page whose title is title, as a person clicks it.
+  GtkWidget* PageTab(const char* title) const {
+    for (GtkWidget* notebook : WidgetsOf(Dialog(), GTK_TYPE_NOTEBOOK)) {
+      for (int i = 0; i < gtk_notebook_get_n_pages(GTK_NOTEBOOK(notebook)); ++i) {
+        GtkWidget* page = gtk_notebook_get_nth_page(GTK_NOTEBOOK(notebook), i);
+        const char* text = gtk_notebook_get_tab_label_text(GTK_NOTEBOOK(notebook), page);
+        if (text != nullptr && std::strcmp(text, title) == 0)
+          return gtk_notebook_get_tab_label(GTK_NOTEBOOK(notebook), page);
+      }
+    }
+    ADD_FAILURE() << "no page " << title;
+    return nullptr;
+  }
+
+  // Opens a pop-up with a click and clicks its item, as a person chooses.
+  void ClickChoice(int popup, const std::string& item) {
+    RealClick(Popup(popup));
+    // The pop-up's menu, once it is shown: the item that shows the row of item.
+    GtkTreeIter row;
+    ASSERT_TRUE(FindRow(gtk_combo_box_get_model(GTK_COMBO_BOX(Popup(popup))), item, &row)) << item;
+    GtkTreePath* path = gtk_tree_model_get_path(gtk_combo_box_get_model(GTK_COMBO_BOX(Popup(popup))), &row);
+    GtkWidget* target = nullptr;
+    RunUntil(
+        [&] {
+          GList* windows = gtk_window_list_toplevels();
+          for (GList* node = windows; node != nullptr; node = node->next) {
+            for (GtkWidget* menuItem : WidgetsOf(GTK_WIDGET(node->data), GTK_TYPE_MENU_ITEM)) {
+              GtkWidget* view = gtk_bin_get_child(GTK_BIN(menuItem));
+              GtkTreePath* shown = view != nullptr && GTK_IS_CELL_VIEW(view)
+                                       ? gtk_cell_view_get_displayed_row(GTK_CELL_VIEW(view))
+                                       : nullptr;
+              if (gtk_widget_get_mapped(menuItem) && shown != nullptr &&
+                  gtk_cell_view_get_model(GTK_CELL_VIEW(view)) ==
+                      gtk_combo_box_get_model(GTK_COMBO_BOX(Popup(popup))) &&
+                  gtk_tree_path_compare(shown, path) == 0)
+                target = menuItem;
+              if (shown != nullptr) gtk_tree_path_free(shown);
+            }
+          }
+          g_list_free(windows);
+          return target != nullptr;
+        },
+        std::chrono::seconds(5));
+    gtk_tree_path_free(path);
+    ASSERT_NE(target, nullptr) << "no item " << item << " in the open pop-up";
+    RealClick(target);
+    EXPECT_EQ(PopupText(popup), item);
+  }
+
   // The tab's pop-ups (print mode, department switch, blank pages, thin lines) and fields (DIN,
   // department code), found as a person finds them: by the label that names each.
   GtkWidget* Popup(int index) const {
@@ -187,6 +242,13 @@ class LiveServer : public ::testing::Test {
 
   GtkWidget* PrintButton() const {
     return gtk_dialog_get_widget_for_response(GTK_DIALOG(Dialog()), GTK_RESPONSE_OK);
+  }
+
+  std::string PrintTooltip() const {
+    gchar* text = gtk_widget_get_tooltip_text(PrintButton());
+    std::string tooltip = text != nullptr ? text : "";
+    g_free(text);
+    return tooltip;
   }
 
   // GTK's own visible labels, outside the tab, that name one of the pane's options.
@@ -308,6 +370,137 @@ TEST_F(LiveServer, ThePaneIsTheOneTruthAndThePrinterGetsExactlyItsCodes) {
       },
       &readBack);
   EXPECT_EQ(readBack.find("DINDigit"), std::string::npos) << readBack;
+}
+
+// Print waits in Private mode for a DIN the field took, whatever page the person looks at on the
+// way; then Print, clicked, prints the code typed.
+TEST_F(LiveServer, PrintFollowsTheDinRuleThroughRealClicks) {
+  ASSERT_NO_FATAL_FAILURE(StartPrinting(queue_));
+  ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
+  RealClick(PageTab(kTabTitle));
+  ASSERT_NO_FATAL_FAILURE(ClickChoice(0, "Private"));
+  EXPECT_FALSE(gtk_widget_is_sensitive(PrintButton())) << "Print before a DIN was typed";
+  RealClick(PageTab("General"));
+  // Seen from GTK's page, Print says why it waits.
+  EXPECT_EQ(PrintTooltip(), "Print waits for a DIN: Private mode needs one typed in this dialog.");
+  RealClick(PageTab(kTabTitle));
+  RealClick(Field(0), 3);  // selects the whole code
+  RealType("24680");
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(Field(0))), "24680");
+  EXPECT_TRUE(gtk_widget_is_sensitive(PrintButton())) << "Print stuck after a DIN was typed";
+  EXPECT_EQ(PrintTooltip(), "");
+  // Another mode and back: the DIN typed still counts.
+  ASSERT_NO_FATAL_FAILURE(ClickChoice(0, "Hold"));
+  RealClick(PageTab("General"));
+  RealClick(PageTab(kTabTitle));
+  ASSERT_NO_FATAL_FAILURE(ClickChoice(0, "Private"));
+  ASSERT_TRUE(gtk_widget_is_sensitive(PrintButton()));
+  const int before = CountJobs(queue_, CUPS_WHICHJOBS_COMPLETED);
+  RealClick(PrintButton());
+  ASSERT_TRUE(RunUntil([&] { return result_.has_value(); }));
+  ASSERT_EQ(*result_, GTK_PRINT_OPERATION_RESULT_APPLY);
+  ASSERT_TRUE(RunUntil([&] { return pde::test::JobsCompleted(queue_, before); }));
+  pde::test::PaneOptions chosen{{"PrintMode", "Private"}};
+  pde::test::SetCode(&chosen, "DINDigit", "24680");
+  EXPECT_EQ(pde::test::CheckPrinterCode(ReadWholeFile(cups_.device), chosen), "");
+}
+
+// A key the field refuses, a click or a Tab is no DIN typed; a digit the field took is, even
+// when it replaced the same digit.
+TEST_F(LiveServer, OnlyADigitTheDinFieldTookReleasesPrint) {
+  ASSERT_NO_FATAL_FAILURE(StartPrinting(queue_));
+  ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
+  RealClick(PageTab(kTabTitle));
+  ASSERT_NO_FATAL_FAILURE(ClickChoice(0, "Private"));
+  RealClick(Field(0));  // the caret in the full field, nothing selected
+  RealType("13579");
+  RealKey(GDK_KEY_Tab);
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(Field(0))), "58203");
+  EXPECT_FALSE(gtk_widget_is_sensitive(PrintButton())) << "Print after keys the field refused";
+  RealClick(Field(0));
+  RealKey(GDK_KEY_Home);
+  RealKey(GDK_KEY_Right, GDK_SHIFT_MASK);
+  RealType("5");
+  EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(Field(0))), "58203");
+  EXPECT_TRUE(gtk_widget_is_sensitive(PrintButton())) << "a digit typed over itself not counted";
+}
+
+// The pane's options go with the job made from the dialog's answer, and with no other: not with
+// a job of the application's own settings to the same queue, not after a cancelled dialog, and
+// each of two answered dialogs with its own code. The settings handed back hold no DIN keyword.
+TEST_F(LiveServer, EachJobGetsTheOptionsOfItsOwnAnswer) {
+  // Answers a dialog of the application's own for the queue with code as the DIN in Private
+  // mode; returns the settings the application reads back.
+  auto answer = [&](const std::string& code, int response) -> GtkPrintSettings* {
+    GtkWidget* dialog = gtk_print_unix_dialog_new("Test", nullptr);
+    GtkPrintSettings* initial = gtk_print_settings_new();
+    gtk_print_settings_set_printer(initial, queue_.c_str());
+    gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), initial);
+    g_object_unref(initial);
+    gtk_widget_show(dialog);
+    EXPECT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
+    ShowTab();
+    Choose(0, "Private");
+    TypeOver(0, code);
+    EXPECT_TRUE(gtk_widget_is_sensitive(PrintButton()));
+    gtk_dialog_response(GTK_DIALOG(dialog), response);
+    GtkPrintSettings* settings = gtk_print_unix_dialog_get_settings(GTK_PRINT_UNIX_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+    DrainEvents();
+    return settings;
+  };
+  // Prints one page without a dialog, with settings, as a quick-print button does.
+  auto printWith = [&](GtkPrintSettings* settings) {
+    result_.reset();
+    operation_ = gtk_print_operation_new();
+    gtk_print_operation_set_n_pages(operation_, 1);
+    gtk_print_operation_set_print_settings(operation_, settings);
+    g_signal_connect(operation_, "draw-page", G_CALLBACK(+[](GtkPrintOperation*, GtkPrintContext*,
+                                                              gint, gpointer) {}), nullptr);
+    const int before = CountJobs(queue_, CUPS_WHICHJOBS_COMPLETED);
+    EXPECT_EQ(gtk_print_operation_run(operation_, GTK_PRINT_OPERATION_ACTION_PRINT, nullptr,
+                                      nullptr),
+              GTK_PRINT_OPERATION_RESULT_APPLY);
+    EXPECT_TRUE(RunUntil([&] { return pde::test::JobsCompleted(queue_, before); }));
+    g_clear_object(&operation_);
+    return ReadWholeFile(cups_.device);
+  };
+  auto printed = [](const std::string& mode, const std::string& din) {
+    pde::test::PaneOptions chosen{{"PrintMode", mode}};
+    pde::test::SetCode(&chosen, "DINDigit", din);
+    return chosen;
+  };
+  GtkPrintSettings* plain = gtk_print_settings_new();
+  gtk_print_settings_set_printer(plain, queue_.c_str());
+
+  GtkPrintSettings* first = answer("24680", GTK_RESPONSE_OK);
+  GtkPrintSettings* second = answer("11357", GTK_RESPONSE_OK);
+  GtkPrintSettings* cancelled = answer("99999", GTK_RESPONSE_CANCEL);
+  std::string readBack;
+  for (GtkPrintSettings* settings : {first, second, cancelled}) {
+    gtk_print_settings_foreach(
+        settings,
+        [](const gchar* key, const gchar* value, gpointer text) {
+          *static_cast<std::string*>(text) += std::string(key) + "=" + value + "\n";
+        },
+        &readBack);
+  }
+  EXPECT_EQ(readBack.find("DINDigit"), std::string::npos) << readBack;
+  const struct {
+    const char* what;
+    GtkPrintSettings* settings;
+    pde::test::PaneOptions expected;
+  } jobs[] = {
+      {"the application's own settings", plain, printed("Normal", "58203")},
+      {"the second answer", second, printed("Private", "11357")},
+      {"the first answer", first, printed("Private", "24680")},
+      {"the application's own settings again", plain, printed("Normal", "58203")},
+  };
+  for (const auto& job : jobs) {
+    SCOPED_TRACE(job.what);
+    EXPECT_EQ(pde::test::CheckPrinterCode(printWith(job.settings), job.expected), "");
+  }
+  for (GtkPrintSettings* settings : {plain, first, second, cancelled}) g_object_unref(settings);
 }
 
 TEST_F(LiveServer, ADeclinedQueueGetsGtksControlsBackAndCancelPrintsNothing) {

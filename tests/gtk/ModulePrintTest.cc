@@ -12,14 +12,18 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <gtk/gtkunixprint.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +32,14 @@
 #include "PrivateServer.h"
 #include "XDisplay.h"
 #include "XInput.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PDE_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PDE_UNDER_ASAN 1
+#endif
+#endif
 
 namespace {
 
@@ -48,6 +60,18 @@ constexpr const char* kPaneOptionTexts[] = {"Print Mode", "Private Print DIN", "
                                             "Print Blank Pages", "Distinguish Thin Lines"};
 
 std::vector<std::string> debugLog;  // every message of the module's log domain
+
+// The live objects of the module's Core Foundation layer; -1 when they cannot be counted. GTK
+// loads modules with local binding: the count is asked of the layer's library directly.
+long LiveObjects() {
+  using CountFunction = long (*)();
+  void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
+  if (layer == nullptr) return -1;
+  auto count = reinterpret_cast<CountFunction>(dlsym(layer, "_ZN3pde15LiveObjectCountEv"));
+  const long objects = count != nullptr ? count() : -1;
+  dlclose(layer);
+  return objects;
+}
 
 bool IsInside(GtkWidget* widget, GtkWidget* ancestor) {
   return ancestor != nullptr && (widget == ancestor || gtk_widget_is_ancestor(widget, ancestor));
@@ -503,6 +527,105 @@ TEST_F(LiveServer, EachJobGetsTheOptionsOfItsOwnAnswer) {
   for (GtkPrintSettings* settings : {plain, first, second, cancelled}) g_object_unref(settings);
 }
 
+// What a long-lived application (a browser, a portal service) pays for hundreds of dialogs: each
+// opened for the served queue or the declined one, some switched to the other, some closed
+// within 20 ms while the PPD is still being fetched. Memory, descriptors, threads and the pane's
+// objects stay where they were after the first 50, and nothing reaches the application's
+// standard output or error.
+TEST_F(LiveServer, HundredsOfDialogsLeaveTheApplicationAsItWas) {
+  struct Use {
+    long residentKb = 0;
+    long threads = 0;
+    long descriptors = 0;
+    long objects = 0;
+  };
+  auto measure = [] {
+    const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    RunUntil([&] { return std::chrono::steady_clock::now() > settle; });
+    Use use;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("VmRSS:", 0) == 0) use.residentKb = std::stol(line.substr(6));
+      if (line.rfind("Threads:", 0) == 0) use.threads = std::stol(line.substr(8));
+    }
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+      ++use.descriptors;
+    use.objects = LiveObjects();
+    return use;
+  };
+  // The application's output goes to a file meanwhile.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const std::string outputPath = std::string(std::getenv("TMPDIR")) + "/output";
+  const int output = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(output, 0);
+  const int savedOut = dup(1), savedErr = dup(2);
+  dup2(output, 1);
+  dup2(output, 2);
+  close(output);
+  Use first;
+  constexpr int kDialogs = 300;
+  for (int i = 0; i < kDialogs; ++i) {
+    const bool served = i % 2 == 0;
+    GtkWidget* dialog = gtk_print_unix_dialog_new("Soak", nullptr);
+    GtkPrintSettings* settings = gtk_print_settings_new();
+    gtk_print_settings_set_printer(settings, (served ? queue_ : cups_.declined).c_str());
+    gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), settings);
+    g_object_unref(settings);
+    gtk_widget_show(dialog);
+    RunUntil([&] { return !SelectedPrinter().empty(); }, std::chrono::seconds(10));
+    if (i % 3 == 0) {  // closed while the PPD is fetched
+      const auto soon = std::chrono::steady_clock::now() + std::chrono::milliseconds(i % 20);
+      RunUntil([&] { return std::chrono::steady_clock::now() > soon; });
+    } else {
+      if (served) RunUntil([&] { return Tab() != nullptr; }, std::chrono::seconds(10));
+      if (i % 3 == 1) {
+        // Once GTK has the other printer's details: GTK itself cannot close a dialog that waits
+        // for them without a critical warning of its own.
+        const std::string other = served ? cups_.declined : queue_;
+        SelectInPrinterList(other);
+        RunUntil([&] { return SelectedPrinter() == other; }, std::chrono::seconds(10));
+        if (!served) RunUntil([&] { return Tab() != nullptr; }, std::chrono::seconds(10));
+      }
+    }
+    gtk_widget_destroy(dialog);
+    DrainEvents();
+    if (i == 49) first = measure();
+  }
+  // Idle worker threads end by themselves after a while.
+  Use last = measure();
+  for (int wait = 0; wait < 60 && last.threads > first.threads; ++wait) last = measure();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  dup2(savedOut, 1);
+  dup2(savedErr, 2);
+  close(savedOut);
+  close(savedErr);
+  std::cout << "after 50 dialogs: " << first.residentKb << " kB, " << first.threads << " threads, "
+            << first.descriptors << " descriptors, " << first.objects << " objects; after "
+            << kDialogs << ": " << last.residentKb << " kB, " << last.threads << " threads, "
+            << last.descriptors << " descriptors, " << last.objects << " objects\n";
+  EXPECT_EQ(last.objects, first.objects);
+  EXPECT_LE(last.threads, first.threads);
+  EXPECT_LE(last.descriptors, first.descriptors);
+#ifndef PDE_UNDER_ASAN
+  // GTK's print dialog itself keeps some 22 kB a dialog (5.6 MB for these 250 without the module,
+  // 5.9 MB with it, on Debian 12); a PPD or a pane kept a dialog would show. Under
+  // AddressSanitizer freed memory is held back on purpose.
+  EXPECT_LE(last.residentKb - first.residentKb, (kDialogs - 50) * 32);
+#endif
+  // GTK's CUPS backend warns of its own when the machine has no system bus (a test machine):
+  // nothing else may be written.
+  std::string written;
+  std::istringstream lines(ReadWholeFile(outputPath));
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.find("D-Bus system bus") == std::string::npos &&
+        line.find("failed to contact colord") == std::string::npos)
+      written += line + "\n";
+  }
+  EXPECT_EQ(written, "");
+}
+
 TEST_F(LiveServer, ADeclinedQueueGetsGtksControlsBackAndCancelPrintsNothing) {
   const int jobsBefore = CountJobs("", CUPS_WHICHJOBS_ALL);
   ASSERT_GE(jobsBefore, 0) << cupsLastErrorString();
@@ -599,17 +722,10 @@ int main(int argc, char** argv) {
     std::cerr << "files left in " << tmp << "\n";
     status = 1;
   }
-  // GTK loads modules with local binding: ask the layer's library for its count directly.
-  using CountFunction = long (*)();
-  void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
-  auto count = layer != nullptr
-                   ? reinterpret_cast<CountFunction>(dlsym(layer, "_ZN3pde15LiveObjectCountEv"))
-                   : nullptr;
-  if (status == 0 && std::getenv("CUPS_SERVER") != nullptr && (count == nullptr || count() != 0)) {
+  if (status == 0 && std::getenv("CUPS_SERVER") != nullptr && LiveObjects() != 0) {
     std::cerr << "the module's objects cannot be counted or are left alive\n";
     status = 1;
   }
-  if (layer != nullptr) dlclose(layer);
   std::filesystem::remove_all(home);
   return status;
 }

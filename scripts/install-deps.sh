@@ -12,6 +12,7 @@ packages=(
   cups cups-client cups-filters
   clang libclang-rt-14-dev valgrind
   libgtk-3-dev libxtst-dev xvfb xauth dbus-x11 at-spi2-core
+  xdg-desktop-portal xdg-desktop-portal-gtk
   fonts-vlgothic
   scdoc man-db file lintian
 )

@@ -56,14 +56,15 @@ void RealClick(GtkWidget* widget, int count) {
   int x = 0, y = 0, originX = 0, originY = 0;
   gtk_widget_translate_coordinates(widget, toplevel, area.width / 2, area.height / 2, &x, &y);
   gdk_window_get_origin(gtk_widget_get_window(toplevel), &originX, &originY);
-  Display* display = XDisplayOfGtk();
-  XTestFakeMotionEvent(display, -1, originX + x, originY + y, CurrentTime);
-  Settle();
+  for (int i = 0; i < count; ++i) RealClickAt(originX + x, originY + y);
+}
 
-  for (int i = 0; i < count; ++i) {
-    XTestFakeButtonEvent(display, 1, True, CurrentTime);
-    XTestFakeButtonEvent(display, 1, False, CurrentTime);
-  }
+void RealClickAt(int x, int y) {
+  Display* display = XDisplayOfGtk();
+  XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+  Settle();
+  XTestFakeButtonEvent(display, 1, True, CurrentTime);
+  XTestFakeButtonEvent(display, 1, False, CurrentTime);
   Settle();
 }
 

@@ -17,6 +17,9 @@ bool RealInputAvailable(std::string* why);
 // count times (2 selects a word, 3 a field's whole line); then lets GTK handle what came of it.
 void RealClick(GtkWidget* widget, int count = 1);
 
+// Clicks the first button at the screen position x, y: in any window there, another process's too.
+void RealClickAt(int x, int y);
+
 // Presses and releases the key of keyval, with Control and Shift held as modifiers says
 // (GDK_CONTROL_MASK, GDK_SHIFT_MASK); then lets GTK handle it. The window under the pointer, or
 // the one given the input focus, receives it.

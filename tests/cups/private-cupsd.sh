@@ -248,6 +248,24 @@ status=0
   >"$work/log/strict.out" 2>"$work/log/strict.err" || status=$?
 grep -qF "pdehost: DINDigit3=é: not one of the printer's choices" "$work/log/strict.err" &&
   [ "$status" -eq 2 ] || { echo "--strict let a pasted DIN through:" >&2; cat "$work/log/strict.err" >&2; exit 1; }
+# Only a regular file is printed: a FIFO or a device, by --print or a script's submit, is refused
+# before anything is opened for reading, never a hang.
+mkfifo "$work/fifo"
+for file in "$work/fifo" /dev/zero; do
+  printf 'submit "%s"\n' "$file" >"$work/submit.session"
+  for how in --print --script; do
+    argument=$file
+    [ "$how" = --print ] || argument="$work/submit.session"
+    status=0
+    timeout 20 "$pdehost" --printer q "$how" "$argument" --quiet >"$work/log/fifo.out" \
+      2>"$work/log/fifo.err" || status=$?
+    if [ "$status" -ne 2 ] || ! grep -qF "cannot read \"$file\": not a regular file" "$work/log/fifo.err"; then
+      echo "pdehost $how $argument exited $status, expected 2 and \"not a regular file\":" >&2
+      cat "$work/log/fifo.err" >&2
+      exit 1
+    fi
+  done
+done
 if [ -n "$pdeprint" ]; then
   status=0
   "$pdeprint" --printer nosuch hello.txt >"$work/log/pdeprint.out" 2>&1 || status=$?

@@ -204,6 +204,32 @@ expect_printed "$out" PrintMode=Hold BlankPage=True \
 out=$("$pdehost" --printer q --print hello.txt --quiet)
 expect_printed "$(tail -n 1 <<<"$out")"
 
+# Option names as CUPS matches them: a keyword in other letter case, from -o, --settings or the
+# user's lpoptions, is the PPD's option. `print` reports what was asked (the DIN typed in the
+# session wins over a starting value, a saved DIN digit is ignored), and the printer gets exactly
+# what `print` reported.
+pane_options='^(PrintMode|DeptCode|BlankPage|DistinguishThinLines|DINDigit[1-5]|DCDigit[1-5])='
+printf 'printmode=Proof\n' >"$work/lower.settings"
+mkdir -p "$work/lower-home/.cups"
+printf 'Dest q printmode=Hold dindigit1=9\n' >"$work/lower-home/.cups/lpoptions"
+while IFS='|' read -r label home expected arguments; do
+  # shellcheck disable=SC2086 # the arguments are words
+  out=$(HOME=${home:-$HOME} "$pdehost" --printer q --print hello.txt $arguments 2>/dev/null)
+  printed=$(grep -E "$pane_options" <<<"$out" || true)
+  for option in $expected; do
+    grep -qxF "$option" <<<"$printed" ||
+      { echo "$label: print did not report $option:" >&2; echo "$out" >&2; exit 1; }
+  done
+  # shellcheck disable=SC2086 # one KEY=VALUE a line
+  expect_printed "$(tail -n 1 <<<"$out")" $printed
+done <<CASES
+-o dindigit1=0 with a typed DIN||DINDigit1=1 DINDigit5=9|--script typed-din.session -o dindigit1=0
+-o printmode=Hold||PrintMode=Hold|-o printmode=Hold
+--settings printmode=Proof||PrintMode=Proof|--settings $work/lower.settings
+lpoptions in lower case|$work/lower-home|PrintMode=Hold DINDigit1=5|
+CASES
+echo "pdehost took option names in other letter case as CUPS does"
+
 # The queue's saved defaults as lp applies them: the server's printer defaults, then the user's
 # lpoptions (here under a temporary HOME), which win. A saved DIN digit is ignored, with a note.
 home="$work/home"

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -33,6 +34,7 @@ void WriteAll(const fs::path& path, const std::string& text) {
 struct HostRun {
   int exitStatus;
   std::string err;
+  std::string out;
 };
 
 // A scratch directory with a copy of the bundle, removed after each test.
@@ -54,17 +56,34 @@ class HostileInput : public ::testing::Test {
     fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
   }
 
-  // pdehost with arguments, at most 20 seconds, in the C locale; its standard error.
-  HostRun RunHost(const std::string& arguments) const {
+  // pdehost with arguments (after --quiet unless told not to) and more environment variables
+  // ("NAME=VALUE ..."), at most 20 seconds, in the C locale; its standard error and output.
+  HostRun RunHost(const std::string& arguments, bool quiet = true,
+                  const std::string& environment = "") const {
     const fs::path err = dir_ / "stderr.txt";
-    const std::string command = "LC_ALL=C LANGUAGE= timeout 20 " PDEHOST_PROGRAM " --quiet " +
-                                arguments + " >/dev/null 2>" + err.string();
+    const fs::path out = dir_ / "stdout.txt";
+    const std::string command = environment + " LC_ALL=C LANGUAGE= timeout 20 " PDEHOST_PROGRAM +
+                                std::string(quiet ? " --quiet " : " ") + arguments + " >" +
+                                out.string() + " 2>" + err.string();
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadAll(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadAll(err),
+            ReadAll(out)};
+  }
+
+  // Replaces the first `original` in the copy's file with `replacement`.
+  void Edit(const std::string& file, const std::string& original,
+            const std::string& replacement) const {
+    std::string text = ReadAll(bundle() / file);
+    const std::size_t at = text.find(original);
+    ASSERT_NE(at, std::string::npos) << file << " holds no " << original;
+    WriteAll(bundle() / file, text.replace(at, original.size(), replacement));
   }
 
   fs::path dir_;
 };
+
+constexpr char kNib[] = "Contents/Resources/PDE.nib/objects.plist";
+constexpr char kStrings[] = "Contents/Resources/en.lproj/Localizable.strings";
 
 // What is put where a file belongs, and the reason it is refused for.
 struct Hostility {
@@ -197,6 +216,23 @@ TEST_F(HostileInput, TheLoaderRefusesExecutablesItCannotSafelyMapByNameAndReason
     EXPECT_EQ(run.exitStatus, 2) << bad.name << "\n" << run.err;
     const std::string prefix = "CFBundleLoadExecutable: " + (macOS / bad.file).string() + ": ";
     EXPECT_EQ(run.err.rfind(prefix + bad.why, 0), 0u) << bad.name << "\n" << run.err;
+    RestoreBundle();
+  }
+}
+
+// A factory name in the property list names a function of the bundle's own executable, never
+// one of a library it depends on, which a look-up through its handle would also find.
+TEST_F(HostileInput, AFactoryIsTheBundlesOwnFunctionOrRefused) {
+  for (const std::string name : {"exit", "free", "system"}) {
+    Edit("Contents/Info.plist", "<string>CreatePDEFactory</string>",
+         "<string>" + name + "</string>");
+    const HostRun run = RunHost("--bundle " + bundle().string());
+    EXPECT_EQ(run.exitStatus, 2) << name << "\n" << run.err;
+    EXPECT_NE(run.err.find("CFPlugInInstanceCreate: " + bundle().string() + ": " + name +
+                           " is not the bundle executable's own function ("),
+              std::string::npos)
+        << name << "\n"
+        << run.err;
     RestoreBundle();
   }
 }

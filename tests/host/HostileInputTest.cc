@@ -237,4 +237,64 @@ TEST_F(HostileInput, AFactoryIsTheBundlesOwnFunctionOrRefused) {
   }
 }
 
+// One of the nib's controls as the nib file gives it: kind, ID and the rest of its keys.
+std::string NibControl(const std::string& kind, int id, const std::string& more = "") {
+  return "<dict><key>Kind</key><string>" + kind +
+         "</string><key>Bounds</key><array><integer>52</integer><integer>200</integer>"
+         "<integer>72</integer><integer>270</integer></array><key>ID</key><dict>"
+         "<key>Signature</key><string>zor </string><key>Number</key><integer>" +
+         std::to_string(id) + "</integer></dict>" + more + "</dict>";
+}
+
+// The bundle's nib and strings table refused: a nib without the controls the pane relies on,
+// with its path and the control, not as a printer the pane declines; a file a reader refuses.
+// Exit status 2 either way.
+TEST_F(HostileInput, ABrokenNibOrStringsTableIsRefusedWithExitStatus2) {
+  const std::string din = NibControl("EditText", 6, "<key>Text</key><string></string>");
+  const std::string items3 =
+      "<key>Items</key><array><string>a</string><string>b</string><string>c</string></array>";
+  const auto replaceDin = [&](const std::string& with) {
+    return [=, this] {
+      const std::string text = ReadAll(bundle() / kNib);
+      const std::size_t id = text.find("<integer>6</integer>");
+      const std::size_t start = text.rfind("<dict>", text.rfind("<key>Kind</key>", id));
+      const std::size_t end = text.find("</dict>", text.find("<key>Enabled</key>", id)) + 7;
+      WriteAll(bundle() / kNib, text.substr(0, start) + with + text.substr(end));
+    };
+  };
+  const std::string broken = ": the bundle's nib is broken: ";
+  const struct {
+    const char* name;
+    std::function<void()> make;
+    std::string message;  // after the file's path
+    const char* file;
+  } cases[] = {
+      {"control 6 a pop-up", replaceDin(NibControl("PopupButton", 6, items3)),
+       broken + "control 6 (DIN) is a pop-up menu, not an edit-text field", kNib},
+      {"control 6 a static text", replaceDin(NibControl("StaticText", 6)),
+       broken + "control 6 (DIN) is a static text, not an edit-text field", kNib},
+      {"control 6 a user pane", replaceDin(NibControl("UserPane", 6)),
+       broken + "control 6 (DIN) is a user pane, not an edit-text field", kNib},
+      {"control 6 twice", replaceDin(din + din),
+       broken + "control 6 (DIN) is there 2 times, not once", kNib},
+      {"control 6 missing", replaceDin(""), broken + "control 6 (DIN) is missing", kNib},
+      {"a print mode of three items", [&] { Edit(kNib, "<string>Hold</string>", ""); },
+       broken + "control 5 (PrintMode) has 3 menu items, not 4", kNib},
+      {"a malformed nib", [&] { WriteAll(bundle() / kNib, "<plist>"); }, ": ", kNib},
+      {"a malformed strings table", [&] { Edit(kStrings, "\"DIN\" = ", "\"DIN\" "); }, ":",
+       kStrings},
+  };
+  for (const auto& c : cases) {
+    c.make();
+    const HostRun run = RunHost("--bundle " + bundle().string() + " --script " +
+                                (dir_ / "summary.session").string());
+    EXPECT_EQ(run.exitStatus, 2) << c.name << "\n" << run.err;
+    EXPECT_NE(run.err.find((bundle() / c.file).string() + c.message), std::string::npos)
+        << c.name << "\n"
+        << run.err;
+    EXPECT_EQ(run.err.find("declined"), std::string::npos) << c.name << "\n" << run.err;
+    RestoreBundle();
+  }
+}
+
 }  // namespace

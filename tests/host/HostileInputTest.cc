@@ -297,4 +297,17 @@ TEST_F(HostileInput, ABrokenNibOrStringsTableIsRefusedWithExitStatus2) {
   }
 }
 
+// Titles from the strings table reach standard output escaped: no terminal control, no
+// forged summary row.
+TEST_F(HostileInput, SummaryTextsAreEscapedOnStandardOutput) {
+  Edit(kStrings, "\"Print Mode\"", "\"Mode\\U001B[2J\\U0007\\nDIN: 00000\"");
+  const HostRun run = RunHost(
+      "--bundle " + bundle().string() + " --script " + (dir_ / "summary.session").string(), false);
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "Mode\\x1B[2J\\x07\\x0ADIN: 00000: Normal\n"
+            "Blank Pages: Off\n"
+            "Distinguish Thin Lines: Off\n");
+}
+
 }  // namespace

@@ -310,4 +310,37 @@ TEST_F(HostileInput, SummaryTextsAreEscapedOnStandardOutput) {
             "Distinguish Thin Lines: Off\n");
 }
 
+// Code is loaded only from a plug-in directory and a bundle that no one but their owner, the
+// caller or root, may change.
+TEST_F(HostileInput, AnUntrustedPlugInDirectoryOrBundleIsRefused) {
+  const fs::path plugins = dir_ / "plugins";
+  const fs::path copy = plugins / "ZORPDE.plugin";
+  const std::string refused = ": refused as a plug-in";
+  const struct {
+    const char* name;
+    std::function<bool()> make;  // false: not possible here, skipped
+    std::string message;
+  } cases[] = {
+      {"a plug-in directory others can write to", [&] { return chmod(plugins.c_str(), 0777) == 0; },
+       plugins.string() + ": others can write to it: refused as the plug-in directory"},
+      {"a bundle of another user", [&] { return chown(copy.c_str(), 65534, 65534) == 0; },
+       copy.string() + ": owned by another user (uid 65534)" + refused},
+      {"an executable others can write to",
+       [&] { return chmod((copy / "Contents/MacOS/ZORPDE").c_str(), 0757) == 0; },
+       (copy / "Contents/MacOS/ZORPDE").string() + ": others can write to it" + refused},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(plugins);
+    fs::create_directory(plugins);
+    fs::copy(ZORPDE_BUNDLE_PATH, copy, fs::copy_options::recursive);
+    if (!c.make()) {
+      std::cout << "cannot make " << c.name << " here: not checked\n";
+      continue;
+    }
+    const HostRun run = RunHost("", true, "PDE_PLUGIN_DIR=" + plugins.string());
+    EXPECT_EQ(run.exitStatus, 2) << c.name << "\n" << run.err;
+    EXPECT_EQ(run.err, "pdehost: " + c.message + "\n") << c.name;
+  }
+}
+
 }  // namespace

@@ -20,10 +20,13 @@ namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
 
-// A file descriptor open for reading, closed when it goes out of scope.
+// A file descriptor open for reading, closed when it goes out of scope. It is opened without
+// blocking, so that a FIFO in the file's place cannot hang the open; WhyUnreadable then refuses
+// anything but a regular file, for which the flag changes nothing.
 class ReadableFile {
  public:
-  explicit ReadableFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  explicit ReadableFile(const std::string& path)
+      : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) {}
   ~ReadableFile() {
     if (fd_ >= 0) close(fd_);
   }

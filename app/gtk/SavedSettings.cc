@@ -79,6 +79,24 @@ int OpenPresetDirectory(const std::string& directory, std::string* error) {
   return -1;
 }
 
+// Refuses a preset that another user owns or that anyone but its owner may write to, as the
+// directory it lies in is refused: whoever can write it chooses the next job's settings.
+bool CheckPresetFile(const std::string& path, std::string* error) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    *error = Why(path);
+    return false;
+  }
+  if (info.st_uid != geteuid()) {
+    *error = path + ": owned by another user: refused as a preset";
+  } else if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    *error = path + ": others can write to it: refused as a preset";
+  } else {
+    return true;
+  }
+  return false;
+}
+
 constexpr std::string_view kTemporaryInfix = ".settings.";
 constexpr std::string_view kTemporaryLetters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -177,9 +195,12 @@ bool LoadSavedSettings(const std::string& printer, pdehost::SettingList* setting
     return false;
   }
   if (access(path.c_str(), F_OK) != 0 && errno == ENOENT) return true;
+  // Saving refuses a directory that others could have planted a preset in: so does loading.
+  const FileDescriptor directory(OpenPresetDirectory(ConfigurationDirectory() + "/pdekit", error));
   pdehost::SettingList read;
   std::string bytes;
-  if (pde::ReadInputFile(path, pde::InputKind::kPreset, &bytes, error) != pde::InputRead::kRead ||
+  if (directory.get() < 0 || !CheckPresetFile(path, error) ||
+      pde::ReadInputFile(path, pde::InputKind::kPreset, &bytes, error) != pde::InputRead::kRead ||
       !pdehost::ParseSettings(bytes, path, &read, error)) {
     return false;
   }

@@ -22,7 +22,9 @@ std::string SettingsPathFor(const std::string& printer);
 // Reads the saved settings of printer into *settings, secret keywords left out. A printer
 // without a file gives no settings and true. Returns false with *error set ("<path>:<line>: why"
 // or "<path>: why") when the file is unreadable or malformed, or the printer cannot name a file;
-// *settings is then empty.
+// and, as SaveSettings refuses them, when the directory is a symbolic link, another user's or
+// writable by anyone but its owner, or the file is another user's or writable by anyone but its
+// owner. *settings is then empty.
 bool LoadSavedSettings(const std::string& printer, pdehost::SettingList* settings,
                        std::string* error);
 

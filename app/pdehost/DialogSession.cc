@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "NibCheck.h"
 #include "PaneControls.h"
 #include "pde/CFHost.h"
 #include "pde/PrintingHost.h"
@@ -64,7 +65,7 @@ bool DialogSession::Open(const SessionSetup& setup, std::string* error) {
     CFDictionarySetValue(ppdDict, key.get(), text.get());
   }
   extension_ = DialogExtension::Load(setup.bundlePath, error);
-  return extension_ != nullptr;
+  return extension_ != nullptr && CheckPaneNib(setup.bundlePath, error);
 }
 
 bool DialogSession::Start(std::string* error) {

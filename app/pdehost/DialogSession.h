@@ -35,8 +35,9 @@ class DialogSession {
   DialogSession& operator=(const DialogSession&) = delete;
 
   // Makes the print session and its two tickets (the printer-info ticket naming the PPD, the
-  // print-settings ticket holding setup.settings) and loads the bundle. Returns false with
-  // *error set when the platform fails or the bundle cannot be loaded.
+  // print-settings ticket holding setup.settings), loads the bundle and checks its nib for the
+  // pane's controls (CheckPaneNib). Returns false with *error set when the platform fails, the
+  // bundle cannot be loaded or its nib is broken.
   bool Open(const SessionSetup& setup, std::string* error);
 
   // Calls Prologue, makes the host window and its user pane, calls Initialize. Returns false

@@ -9,12 +9,12 @@ namespace pdehost {
 namespace {
 
 constexpr std::array<PaneControl, 6> kControls{{
-    {5, "PrintMode", PaneControlKind::kPopup},
-    {6, "DIN", PaneControlKind::kField},
-    {7, "Department", PaneControlKind::kPopup},
-    {8, "DC", PaneControlKind::kField},
-    {9, "BlankPages", PaneControlKind::kPopup},
-    {10, "DistinguishThinLines", PaneControlKind::kPopup},
+    {5, "PrintMode", PaneControlKind::kPopup, 4},
+    {6, "DIN", PaneControlKind::kField, 0},
+    {7, "Department", PaneControlKind::kPopup, 2},
+    {8, "DC", PaneControlKind::kField, 0},
+    {9, "BlankPages", PaneControlKind::kPopup, 2},
+    {10, "DistinguishThinLines", PaneControlKind::kPopup, 2},
 }};
 
 }  // namespace

@@ -16,6 +16,8 @@ struct PaneControl {
   int id = 0;                  // nib control ID, 5 to 10
   std::string_view name;       // script name, e.g. "PrintMode"
   PaneControlKind kind = PaneControlKind::kPopup;
+  // A pop-up's number of menu items: one for each PPD value it stands for.
+  int items = 0;
 };
 
 // The control named by word: its script name (exact case) or its nib ID "5" to "10".

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "InstallLayout.h"
+#include "Trust.h"
 
 namespace pdehost {
 
@@ -75,7 +76,9 @@ std::string PlugInDirectory(const std::string& binaryFile) {
 bool CheckPlugInDirectory(std::string* error) {
   const std::string directory = PlugInDirectory();
   std::error_code code;
-  if (std::filesystem::is_directory(directory, code)) return true;
+  if (std::filesystem::is_directory(directory, code)) {
+    return CheckPlugInDirectoryTrust(directory, error);
+  }
   if (directory.empty()) {
     *error = "no plug-in directory: the program cannot tell where it lies (set PDE_PLUGIN_DIR)";
     return false;

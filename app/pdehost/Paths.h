@@ -16,9 +16,11 @@ std::string OwnBinaryFile();
 // from GTK's module directory for the module, else from the program directory). Never a build directory compiled in. Empty when binaryFile is.
 std::string PlugInDirectory(const std::string& binaryFile = OwnBinaryFile());
 
-// Checks that PlugInDirectory() is a directory. Returns false with *error "<directory>: no
-// plug-in directory (named by PDE_PLUGIN_DIR)" or "(... beside <binary file>)" when it is not,
-// or a message asking for PDE_PLUGIN_DIR when the program cannot tell where it lies.
+// Checks that PlugInDirectory() is a directory that code may be loaded from
+// (CheckPlugInDirectoryTrust). Returns false with *error "<directory>: no plug-in directory
+// (named by PDE_PLUGIN_DIR)" or "(... beside <binary file>)" when it is not, with the trust
+// check's message when it may not be trusted, or with a message asking for PDE_PLUGIN_DIR when
+// the program cannot tell where it lies.
 bool CheckPlugInDirectory(std::string* error);
 
 // The PPD of the bundled supported sample printer: $PDE_SAMPLES_DIR/ppd/VELMORA-q-RX730.ppd when

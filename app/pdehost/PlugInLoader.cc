@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "CoreFoundation/CFPlugInCOM.h"
+#include "Trust.h"
 #include "pde/CFHost.h"
 
 namespace pdehost {
@@ -21,6 +22,7 @@ std::unique_ptr<DialogExtension> DialogExtension::Load(const std::string& path,
     *error = path + ": no such bundle directory";
     return nullptr;
   }
+  if (!CheckBundleTrust(path, error)) return nullptr;
   std::unique_ptr<DialogExtension> extension(new DialogExtension());
 
   pde::CFPtr<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(

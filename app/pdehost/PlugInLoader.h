@@ -16,8 +16,8 @@ namespace pdehost {
 class DialogExtension {
  public:
   // Loads the bundle directory at path. Returns null with *error set to "<path>: why" when
-  // the directory is missing, is no bundle, registers no factory for the type, or its factory
-  // or instance fails.
+  // the directory is missing, may not be trusted (CheckBundleTrust), is no bundle, registers no
+  // factory for the type, or its factory or instance fails.
   static std::unique_ptr<DialogExtension> Load(const std::string& path, std::string* error);
 
   ~DialogExtension();

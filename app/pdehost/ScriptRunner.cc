@@ -7,6 +7,7 @@
 #include "Submission.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
+#include "pde/EscapedText.h"
 #include "pde/ToolkitHost.h"
 
 namespace pdehost {
@@ -173,7 +174,11 @@ class Runner {
     if (status != noErr && session_->paneShown()) {
       Note(action, "GetSummaryText returned status " + std::to_string(status));
     }
-    for (const auto& [title, setting] : rows) Write(title + ": " + setting + "\n");
+    // Titles come from the bundle's strings table and settings from its nib: escaped, so that
+    // neither can drive a terminal or forge a row.
+    for (const auto& [title, setting] : rows) {
+      Write(pde::EscapeBytes(title) + ": " + pde::EscapeBytes(setting) + "\n");
+    }
     return true;
   }
 

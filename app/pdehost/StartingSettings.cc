@@ -17,21 +17,34 @@ bool IsDinDigit(const std::string& keyword) {
   return keyword.starts_with("DINDigit");
 }
 
-// The PPD's options by keyword.
+// Lower case ASCII, as CUPS compares option names and choices.
+std::string Folded(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The PPD's options by keyword regardless of letter case, as CUPS finds them.
 using PpdOptionIndex = std::unordered_map<std::string, const pde::cups::PpdOption*>;
 
 PpdOptionIndex IndexByKeyword(const std::vector<pde::cups::PpdOption>& ppdOptions) {
   PpdOptionIndex index;
-  for (const pde::cups::PpdOption& option : ppdOptions) index.emplace(option.keyword, &option);
+  for (const pde::cups::PpdOption& option : ppdOptions) {
+    index.emplace(Folded(option.keyword), &option);
+  }
   return index;
 }
 
-// Spells each value that names one of its option's choices regardless of case as the PPD does,
-// since CUPS takes it for that choice (the server hands "true" for a default set as True).
-void SpellChoicesAsThePpd(const PpdOptionIndex& ppdOptions, SettingList* settings) {
+// Spells each keyword that names a PPD option regardless of letter case as the PPD does, and so
+// each value that names one of its choices: CUPS takes either for that option and that choice
+// (the server hands "true" for a default set as True), so the ticket, the pane and what `print`
+// reports must hold the same option the printer will get.
+void SpellAsThePpd(const PpdOptionIndex& ppdOptions, SettingList* settings) {
   for (auto& [keyword, value] : *settings) {
-    const auto option = ppdOptions.find(keyword);
+    const auto option = ppdOptions.find(Folded(keyword));
     if (option == ppdOptions.end()) continue;
+    keyword = option->second->keyword;
     for (const std::string& choice : option->second->choices) {
       if (strcasecmp(choice.c_str(), value.c_str()) == 0) value = choice;
     }
@@ -48,9 +61,10 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
   }
   pde::cups::OptionList saved;
   if (!pde::cups::GetQueueDefaults(queue, &saved, error)) return false;
+  SpellAsThePpd(index, &saved);
   std::string ignored;
   for (const auto& [keyword, value] : saved) {
-    if (index.count(keyword) == 0) continue;
+    if (index.count(Folded(keyword)) == 0) continue;
     if (IsDinDigit(keyword)) {
       ignored += (ignored.empty() ? "" : ", ") + keyword;
     } else {
@@ -87,15 +101,16 @@ bool GatherStartingSettings(const HostOptions& options,
       !ReadSettingsFile(options.settingsPath, &more, error, options.printerQueue, &lineNumbers)) {
     return false;
   }
+  SpellAsThePpd(index, &more);
   const std::string settingsName = options.settingsPath == "-" ? "<stdin>" : options.settingsPath;
   for (size_t i = 0; i < more.size(); ++i) {
     (*origins)[more[i].first] = settingsName + ":" + std::to_string(lineNumbers[i]) + ": ";
   }
   settings->insert(settings->end(), more.begin(), more.end());
   if (!ParseOptionList(options.optionList, &more, error)) return false;
+  SpellAsThePpd(index, &more);
   for (const auto& [keyword, value] : more) origins->erase(keyword);
   settings->insert(settings->end(), more.begin(), more.end());
-  SpellChoicesAsThePpd(index, settings);
   return true;
 }
 

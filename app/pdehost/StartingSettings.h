@@ -16,7 +16,9 @@ namespace pdehost {
 //    `lp` applies them (the server's printer defaults, /etc/cups/lpoptions, ~/.cups/lpoptions),
 //    those the PPD has an option for;
 // 2. --settings; 3. --options.
-// A value that names a choice of its PPD option in other letter case is spelled as the PPD does.
+// A keyword that names a PPD option in other letter case is that option, spelled as the PPD
+// does (CUPS matches option names regardless of case), and so is a value that names one of its
+// choices; the queue's saved defaults are matched against the PPD's options the same way.
 // *origins receives "FILE:LINE: " for each keyword whose final value comes from --settings.
 // DIN digits never come from the PPD's or the queue's saved defaults: a note on standard error
 // names those the queue's defaults hold. Returns false with *error set when the queue's defaults

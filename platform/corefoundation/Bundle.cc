@@ -2,7 +2,9 @@
 #include "Bundle.h"
 
 #include <dlfcn.h>
+#include <elf.h>
 #include <limits.h>
+#include <link.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -114,6 +116,31 @@ CFOpaqueBundle* BundleOf(CFTypeRef ref) {
   return AsMutable<CFOpaqueBundle>(ref, kBundleClass);
 }
 
+void* OwnFunction(const CFOpaqueBundle* bundle, const std::string& name, std::string* why) {
+  link_map* own = nullptr;
+  void* address = bundle->executable == nullptr ? nullptr : dlsym(bundle->executable, name.c_str());
+  if (address == nullptr || dlinfo(bundle->executable, RTLD_DI_LINKMAP, &own) != 0) {
+    *why = "no function " + name;
+    return nullptr;
+  }
+  Dl_info info{};
+  link_map* holder = nullptr;
+  ElfW(Sym)* symbol = nullptr;
+  if (dladdr1(address, &info, reinterpret_cast<void**>(&holder), RTLD_DL_LINKMAP) == 0 ||
+      holder != own) {
+    const std::string file = info.dli_fname != nullptr ? info.dli_fname : "";
+    *why = name + " is not the bundle executable's own function" +
+           (file.empty() ? std::string() : " (" + file + " defines it)");
+    return nullptr;
+  }
+  if (dladdr1(address, &info, reinterpret_cast<void**>(&symbol), RTLD_DL_SYMENT) == 0 ||
+      symbol == nullptr || ELF64_ST_TYPE(symbol->st_info) != STT_FUNC) {
+    *why = name + " is not a function of the bundle's executable";
+    return nullptr;
+  }
+  return address;
+}
+
 }  // namespace pde::cf
 
 using namespace pde::cf;
@@ -206,7 +233,10 @@ void* CFBundleGetFunctionPointerForName(CFBundleRef bundle, CFStringRef function
   if (object == nullptr || TextOf(functionName) == nullptr || !CFBundleLoadExecutable(bundle)) {
     return nullptr;
   }
-  return NoThrow([&] { return dlsym(object->executable, pde::ToUTF8(functionName).c_str()); });
+  return NoThrow([&] {
+    std::string why;
+    return OwnFunction(object, pde::ToUTF8(functionName), &why);
+  });
 }
 
 namespace pde {

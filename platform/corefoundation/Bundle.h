@@ -22,6 +22,12 @@ namespace pde::cf {
 // The bundle behind ref, or null when ref is not a bundle.
 CFOpaqueBundle* BundleOf(CFTypeRef ref);
 
+// The address of the function `name` that the bundle's loaded executable itself defines. A look-up
+// through the executable's handle also finds what the libraries it depends on define (`free`,
+// `system`, `exit` of the C library), so where the symbol lies is checked. Null with *why set
+// ("no function NAME", or where it lies instead) otherwise.
+void* OwnFunction(const CFOpaqueBundle* bundle, const std::string& name, std::string* why);
+
 // Plug-in registry hooks. Forgets the factories of a bundle that is being freed; true when one of
 // them still has live instances (its executable must then stay loaded).
 bool ForgetFactoriesOf(const CFOpaqueBundle* bundle);

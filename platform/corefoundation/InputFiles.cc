@@ -42,11 +42,7 @@ Refusals& RefusalRecord() {
 InputRead Fail(InputRead outcome, const std::string& path, const std::string& why,
                std::string* error) {
   *error = path + ": " + why;
-  if (outcome != InputRead::kOutOfMemory) {
-    Refusals& record = RefusalRecord();
-    std::lock_guard lock(record.mutex);
-    if (record.messages.size() < kMaxRefusalsKept) record.messages.push_back(*error);
-  }
+  if (outcome != InputRead::kOutOfMemory) RecordRefusedInputFile(*error);
   return outcome;
 }
 
@@ -143,6 +139,12 @@ InputRead ReadInputFile(const std::string& path, InputKind kind, std::string* by
   InputFile file;
   const InputRead opened = file.Open(path, kind, error);
   return opened == InputRead::kRead ? file.Read(bytes, error) : opened;
+}
+
+void RecordRefusedInputFile(const std::string& message) {
+  Refusals& record = RefusalRecord();
+  std::lock_guard lock(record.mutex);
+  if (record.messages.size() < kMaxRefusalsKept) record.messages.push_back(message);
 }
 
 std::vector<std::string> RefusedInputFiles() {

@@ -69,7 +69,10 @@ CFDictionaryRef Table(CFOpaqueBundle* bundle, const std::string& file) {
     std::string bytes;
     InputRead read = ReadInputFile(file, InputKind::kStringsTable, &bytes, &error);
     if (read == InputRead::kOutOfMemory) throw std::bad_alloc();  // not kept: tried again later
-    if (read == InputRead::kRead) table = ParseStringsTable(bytes, file, &error);
+    if (read == InputRead::kRead) {
+      table = ParseStringsTable(bytes, file, &error);
+      if (!table) RecordRefusedInputFile(error);
+    }
     if (!table) {
       pde::WriteConsoleLine("CFBundleCopyLocalizedString: " + pde::EscapeBytes(error));
     }

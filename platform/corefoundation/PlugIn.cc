@@ -1,6 +1,4 @@
 // PlugIn.cc: the plug-in registry: factories and types read from bundles, and live instances.
-#include <dlfcn.h>
-
 #include <array>
 #include <cstring>
 #include <vector>
@@ -198,12 +196,12 @@ void* CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CF
     functionName = factory.functionName;
   }
   if (!CFBundleLoadExecutable(bundle.get())) return nullptr;
+  std::string why;
   auto function = reinterpret_cast<CFPlugInFactoryFunction>(
-      dlsym(BundleOf(bundle.get())->executable, functionName.c_str()));
+      NoThrow([&] { return OwnFunction(BundleOf(bundle.get()), functionName, &why); }));
   if (function == nullptr) {
-    pde::WriteConsoleLine(
-        "CFPlugInInstanceCreate: " + pde::EscapeBytes(pde::BundlePath(bundle.get())) +
-        ": no function " + pde::EscapeBytes(functionName));
+    pde::WriteConsoleLine("CFPlugInInstanceCreate: " +
+                          pde::EscapeBytes(pde::BundlePath(bundle.get()) + ": " + why));
     return nullptr;
   }
   return function(allocator, typeUUID);

@@ -61,7 +61,11 @@ std::shared_ptr<const pde::toolkit::NibDescription> CachedNib(const std::string&
   };
   pde::InputRead read = pde::InputRead::kRead;
   try {
-    return NibCache().Get(path, check, &read, error);
+    std::shared_ptr<const pde::toolkit::NibDescription> nib =
+        NibCache().Get(path, check, &read, error);
+    // A file read whole and then refused is as refused as one that could not be read.
+    if (!nib && read == pde::InputRead::kRead) pde::RecordRefusedInputFile(*error);
+    return nib;
   } catch (const std::bad_alloc&) {
     *error = path + ": out of memory";
     return nullptr;
@@ -111,7 +115,55 @@ bool AddControls(OpaqueControlRef* parent, const std::vector<pde::toolkit::NibCo
   return true;
 }
 
+// Appends the snapshots of controls and their children, depth first, at depth.
+void Describe(const std::vector<pde::toolkit::NibControl>& controls, int depth,
+              std::vector<pde::ControlSnapshot>* snapshots) {
+  for (const pde::toolkit::NibControl& description : controls) {
+    pde::ControlSnapshot snapshot;
+    snapshot.kind = description.kind;
+    snapshot.id = description.id;
+    snapshot.bounds = description.bounds;
+    snapshot.label = pde::ToUTF8(description.label);
+    snapshot.value = description.kind == pde::ControlKind::kPopupButton ? description.value : 0;
+    for (const std::u16string& item : description.items)
+      snapshot.items.push_back(pde::ToUTF8(item));
+    snapshot.text = pde::ToUTF8(description.text);
+    snapshot.enabled = description.enabled;
+    snapshot.depth = depth;
+    snapshots->push_back(std::move(snapshot));
+    Describe(description.children, depth + 1, snapshots);
+  }
+}
+
 }  // namespace
+
+bool pde::DescribeNibWindow(CFBundleRef bundle, const std::string& nibName,
+                            const std::string& windowName, std::string* path,
+                            std::vector<ControlSnapshot>* controls, std::string* error) {
+  controls->clear();
+  const std::string resources = pde::BundlePath(bundle) + "/Contents/Resources/";
+  if (!IsPlainName(nibName)) {
+    *error = resources + ": \"" + nibName + "\" is not a nib name";
+    return false;
+  }
+  *path = NibFilePath(bundle, resources, nibName);
+  std::shared_ptr<const pde::toolkit::NibDescription> nib = CachedNib(*path, error);
+  if (!nib) return false;
+  const pde::CFPtr<CFStringRef> name = pde::MakeString(windowName);
+  const auto found = name ? nib->find(pde::toolkit::TextOf(name.get())) : nib->end();
+  if (found == nib->end()) {
+    *error = *path + ": no window \"" + windowName + "\"";
+    return false;
+  }
+  try {
+    Describe(found->second.controls, 0, controls);
+  } catch (const std::bad_alloc&) {
+    controls->clear();
+    *error = *path + ": out of memory";
+    return false;
+  }
+  return true;
+}
 
 OSStatus CreateNibReferenceWithCFBundle(CFBundleRef inBundle, CFStringRef inNibName,
                                         IBNibRef* outNibRef) {

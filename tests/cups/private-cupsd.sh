@@ -204,6 +204,32 @@ expect_printed "$out" PrintMode=Hold BlankPage=True \
 out=$("$pdehost" --printer q --print hello.txt --quiet)
 expect_printed "$(tail -n 1 <<<"$out")"
 
+# Option names as CUPS matches them: a keyword in other letter case, from -o, --settings or the
+# user's lpoptions, is the PPD's option. `print` reports what was asked (the DIN typed in the
+# session wins over a starting value, a saved DIN digit is ignored), and the printer gets exactly
+# what `print` reported.
+pane_options='^(PrintMode|DeptCode|BlankPage|DistinguishThinLines|DINDigit[1-5]|DCDigit[1-5])='
+printf 'printmode=Proof\n' >"$work/lower.settings"
+mkdir -p "$work/lower-home/.cups"
+printf 'Dest q printmode=Hold dindigit1=9\n' >"$work/lower-home/.cups/lpoptions"
+while IFS='|' read -r label home expected arguments; do
+  # shellcheck disable=SC2086 # the arguments are words
+  out=$(HOME=${home:-$HOME} "$pdehost" --printer q --print hello.txt $arguments 2>/dev/null)
+  printed=$(grep -E "$pane_options" <<<"$out" || true)
+  for option in $expected; do
+    grep -qxF "$option" <<<"$printed" ||
+      { echo "$label: print did not report $option:" >&2; echo "$out" >&2; exit 1; }
+  done
+  # shellcheck disable=SC2086 # one KEY=VALUE a line
+  expect_printed "$(tail -n 1 <<<"$out")" $printed
+done <<CASES
+-o dindigit1=0 with a typed DIN||DINDigit1=1 DINDigit5=9|--script typed-din.session -o dindigit1=0
+-o printmode=Hold||PrintMode=Hold|-o printmode=Hold
+--settings printmode=Proof||PrintMode=Proof|--settings $work/lower.settings
+lpoptions in lower case|$work/lower-home|PrintMode=Hold DINDigit1=5|
+CASES
+echo "pdehost took option names in other letter case as CUPS does"
+
 # The queue's saved defaults as lp applies them: the server's printer defaults, then the user's
 # lpoptions (here under a temporary HOME), which win. A saved DIN digit is ignored, with a note.
 home="$work/home"
@@ -248,6 +274,24 @@ status=0
   >"$work/log/strict.out" 2>"$work/log/strict.err" || status=$?
 grep -qF "pdehost: DINDigit3=é: not one of the printer's choices" "$work/log/strict.err" &&
   [ "$status" -eq 2 ] || { echo "--strict let a pasted DIN through:" >&2; cat "$work/log/strict.err" >&2; exit 1; }
+# Only a regular file is printed: a FIFO or a device, by --print or a script's submit, is refused
+# before anything is opened for reading, never a hang.
+mkfifo "$work/fifo"
+for file in "$work/fifo" /dev/zero; do
+  printf 'submit "%s"\n' "$file" >"$work/submit.session"
+  for how in --print --script; do
+    argument=$file
+    [ "$how" = --print ] || argument="$work/submit.session"
+    status=0
+    timeout 20 "$pdehost" --printer q "$how" "$argument" --quiet >"$work/log/fifo.out" \
+      2>"$work/log/fifo.err" || status=$?
+    if [ "$status" -ne 2 ] || ! grep -qF "cannot read \"$file\": not a regular file" "$work/log/fifo.err"; then
+      echo "pdehost $how $argument exited $status, expected 2 and \"not a regular file\":" >&2
+      cat "$work/log/fifo.err" >&2
+      exit 1
+    fi
+  done
+done
 if [ -n "$pdeprint" ]; then
   status=0
   "$pdeprint" --printer nosuch hello.txt >"$work/log/pdeprint.out" 2>&1 || status=$?

@@ -87,7 +87,8 @@ TEST_F(SavedSettingsTest, SavesOwnerOnlyWithoutTheDINAndReadsBack) {
 }
 
 // A DIN written by hand is not fed back; a missing file gives no settings; a malformed, FIFO or
-// oversized one (pdeprint reads it when a printer is selected: it must not hang) is refused.
+// oversized one (pdeprint reads it when a printer is selected: it must not hang) is refused, and
+// so is one that others may write to.
 TEST_F(SavedSettingsTest, LoadingFeedsBackWhatAFileHoldsButTheDIN) {
   const std::string directory = home_ + "/config/pdekit/";
   std::filesystem::create_directories(directory);
@@ -121,6 +122,13 @@ TEST_F(SavedSettingsTest, LoadingFeedsBackWhatAFileHoldsButTheDIN) {
        },
        {},
        ": larger than 65536 bytes"},
+      {"shared",
+       [](const std::string& p) {
+         std::ofstream(p) << "PrintMode=Hold\n";
+         chmod(p.c_str(), 0606);
+       },
+       {},
+       ": others can write to it: refused as a preset"},
   };
   for (const auto& c : cases) {
     const std::string path = directory + c.printer + ".settings";
@@ -209,7 +217,8 @@ TEST_F(SavedSettingsTest, ASaveRemovesWhatKilledSavesLeftAndSyncsTheDirectory) {
   EXPECT_EQ(synced, expected);
 }
 
-TEST_F(SavedSettingsTest, AnUnsafePresetDirectoryIsRefused) {
+// Neither saved to nor loaded from: a preset there may have been planted by someone else.
+TEST_F(SavedSettingsTest, AnUnsafePresetDirectoryIsRefusedForSavingAndLoading) {
   const std::string config = home_ + "/config", directory = config + "/pdekit";
   const std::string elsewhere = home_ + "/elsewhere";
   struct Case {
@@ -255,7 +264,12 @@ TEST_F(SavedSettingsTest, AnUnsafePresetDirectoryIsRefused) {
     EXPECT_FALSE(std::filesystem::exists(elsewhere + "/q.settings")) << c.what;
     if (std::filesystem::is_directory(directory)) {
       EXPECT_TRUE(std::filesystem::is_empty(directory)) << c.what;
+      std::ofstream(directory + "/q.settings") << "PrintMode=Hold\n";
     }
+    pdehost::SettingList read;
+    EXPECT_FALSE(LoadSavedSettings("q", &read, &error)) << c.what;
+    EXPECT_EQ(error, c.message) << c.what;
+    EXPECT_TRUE(read.empty()) << c.what;
   }
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -33,6 +34,7 @@ void WriteAll(const fs::path& path, const std::string& text) {
 struct HostRun {
   int exitStatus;
   std::string err;
+  std::string out;
 };
 
 // A scratch directory with a copy of the bundle, removed after each test.
@@ -54,17 +56,34 @@ class HostileInput : public ::testing::Test {
     fs::copy(ZORPDE_BUNDLE_PATH, bundle(), fs::copy_options::recursive);
   }
 
-  // pdehost with arguments, at most 20 seconds, in the C locale; its standard error.
-  HostRun RunHost(const std::string& arguments) const {
+  // pdehost with arguments (after --quiet unless told not to) and more environment variables
+  // ("NAME=VALUE ..."), at most 20 seconds, in the C locale; its standard error and output.
+  HostRun RunHost(const std::string& arguments, bool quiet = true,
+                  const std::string& environment = "") const {
     const fs::path err = dir_ / "stderr.txt";
-    const std::string command = "LC_ALL=C LANGUAGE= timeout 20 " PDEHOST_PROGRAM " --quiet " +
-                                arguments + " >/dev/null 2>" + err.string();
+    const fs::path out = dir_ / "stdout.txt";
+    const std::string command = environment + " LC_ALL=C LANGUAGE= timeout 20 " PDEHOST_PROGRAM +
+                                std::string(quiet ? " --quiet " : " ") + arguments + " >" +
+                                out.string() + " 2>" + err.string();
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadAll(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadAll(err),
+            ReadAll(out)};
+  }
+
+  // Replaces the first `original` in the copy's file with `replacement`.
+  void Edit(const std::string& file, const std::string& original,
+            const std::string& replacement) const {
+    std::string text = ReadAll(bundle() / file);
+    const std::size_t at = text.find(original);
+    ASSERT_NE(at, std::string::npos) << file << " holds no " << original;
+    WriteAll(bundle() / file, text.replace(at, original.size(), replacement));
   }
 
   fs::path dir_;
 };
+
+constexpr char kNib[] = "Contents/Resources/PDE.nib/objects.plist";
+constexpr char kStrings[] = "Contents/Resources/en.lproj/Localizable.strings";
 
 // What is put where a file belongs, and the reason it is refused for.
 struct Hostility {
@@ -198,6 +217,129 @@ TEST_F(HostileInput, TheLoaderRefusesExecutablesItCannotSafelyMapByNameAndReason
     const std::string prefix = "CFBundleLoadExecutable: " + (macOS / bad.file).string() + ": ";
     EXPECT_EQ(run.err.rfind(prefix + bad.why, 0), 0u) << bad.name << "\n" << run.err;
     RestoreBundle();
+  }
+}
+
+// A factory name in the property list names a function of the bundle's own executable, never
+// one of a library it depends on, which a look-up through its handle would also find.
+TEST_F(HostileInput, AFactoryIsTheBundlesOwnFunctionOrRefused) {
+  for (const std::string name : {"exit", "free", "system"}) {
+    Edit("Contents/Info.plist", "<string>CreatePDEFactory</string>",
+         "<string>" + name + "</string>");
+    const HostRun run = RunHost("--bundle " + bundle().string());
+    EXPECT_EQ(run.exitStatus, 2) << name << "\n" << run.err;
+    EXPECT_NE(run.err.find("CFPlugInInstanceCreate: " + bundle().string() + ": " + name +
+                           " is not the bundle executable's own function ("),
+              std::string::npos)
+        << name << "\n"
+        << run.err;
+    RestoreBundle();
+  }
+}
+
+// One of the nib's controls as the nib file gives it: kind, ID and the rest of its keys.
+std::string NibControl(const std::string& kind, int id, const std::string& more = "") {
+  return "<dict><key>Kind</key><string>" + kind +
+         "</string><key>Bounds</key><array><integer>52</integer><integer>200</integer>"
+         "<integer>72</integer><integer>270</integer></array><key>ID</key><dict>"
+         "<key>Signature</key><string>zor </string><key>Number</key><integer>" +
+         std::to_string(id) + "</integer></dict>" + more + "</dict>";
+}
+
+// The bundle's nib and strings table refused: a nib without the controls the pane relies on,
+// with its path and the control, not as a printer the pane declines; a file a reader refuses.
+// Exit status 2 either way.
+TEST_F(HostileInput, ABrokenNibOrStringsTableIsRefusedWithExitStatus2) {
+  const std::string din = NibControl("EditText", 6, "<key>Text</key><string></string>");
+  const std::string items3 =
+      "<key>Items</key><array><string>a</string><string>b</string><string>c</string></array>";
+  const auto replaceDin = [&](const std::string& with) {
+    return [=, this] {
+      const std::string text = ReadAll(bundle() / kNib);
+      const std::size_t id = text.find("<integer>6</integer>");
+      const std::size_t start = text.rfind("<dict>", text.rfind("<key>Kind</key>", id));
+      const std::size_t end = text.find("</dict>", text.find("<key>Enabled</key>", id)) + 7;
+      WriteAll(bundle() / kNib, text.substr(0, start) + with + text.substr(end));
+    };
+  };
+  const std::string broken = ": the bundle's nib is broken: ";
+  const struct {
+    const char* name;
+    std::function<void()> make;
+    std::string message;  // after the file's path
+    const char* file;
+  } cases[] = {
+      {"control 6 a pop-up", replaceDin(NibControl("PopupButton", 6, items3)),
+       broken + "control 6 (DIN) is a pop-up menu, not an edit-text field", kNib},
+      {"control 6 a static text", replaceDin(NibControl("StaticText", 6)),
+       broken + "control 6 (DIN) is a static text, not an edit-text field", kNib},
+      {"control 6 a user pane", replaceDin(NibControl("UserPane", 6)),
+       broken + "control 6 (DIN) is a user pane, not an edit-text field", kNib},
+      {"control 6 twice", replaceDin(din + din),
+       broken + "control 6 (DIN) is there 2 times, not once", kNib},
+      {"control 6 missing", replaceDin(""), broken + "control 6 (DIN) is missing", kNib},
+      {"a print mode of three items", [&] { Edit(kNib, "<string>Hold</string>", ""); },
+       broken + "control 5 (PrintMode) has 3 menu items, not 4", kNib},
+      {"a malformed nib", [&] { WriteAll(bundle() / kNib, "<plist>"); }, ": ", kNib},
+      {"a malformed strings table", [&] { Edit(kStrings, "\"DIN\" = ", "\"DIN\" "); }, ":",
+       kStrings},
+  };
+  for (const auto& c : cases) {
+    c.make();
+    const HostRun run = RunHost("--bundle " + bundle().string() + " --script " +
+                                (dir_ / "summary.session").string());
+    EXPECT_EQ(run.exitStatus, 2) << c.name << "\n" << run.err;
+    EXPECT_NE(run.err.find((bundle() / c.file).string() + c.message), std::string::npos)
+        << c.name << "\n"
+        << run.err;
+    EXPECT_EQ(run.err.find("declined"), std::string::npos) << c.name << "\n" << run.err;
+    RestoreBundle();
+  }
+}
+
+// Titles from the strings table reach standard output escaped: no terminal control, no
+// forged summary row.
+TEST_F(HostileInput, SummaryTextsAreEscapedOnStandardOutput) {
+  Edit(kStrings, "\"Print Mode\"", "\"Mode\\U001B[2J\\U0007\\nDIN: 00000\"");
+  const HostRun run = RunHost(
+      "--bundle " + bundle().string() + " --script " + (dir_ / "summary.session").string(), false);
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "Mode\\x1B[2J\\x07\\x0ADIN: 00000: Normal\n"
+            "Blank Pages: Off\n"
+            "Distinguish Thin Lines: Off\n");
+}
+
+// Code is loaded only from a plug-in directory and a bundle that no one but their owner, the
+// caller or root, may change.
+TEST_F(HostileInput, AnUntrustedPlugInDirectoryOrBundleIsRefused) {
+  const fs::path plugins = dir_ / "plugins";
+  const fs::path copy = plugins / "ZORPDE.plugin";
+  const std::string refused = ": refused as a plug-in";
+  const struct {
+    const char* name;
+    std::function<bool()> make;  // false: not possible here, skipped
+    std::string message;
+  } cases[] = {
+      {"a plug-in directory others can write to", [&] { return chmod(plugins.c_str(), 0777) == 0; },
+       plugins.string() + ": others can write to it: refused as the plug-in directory"},
+      {"a bundle of another user", [&] { return chown(copy.c_str(), 65534, 65534) == 0; },
+       copy.string() + ": owned by another user (uid 65534)" + refused},
+      {"an executable others can write to",
+       [&] { return chmod((copy / "Contents/MacOS/ZORPDE").c_str(), 0757) == 0; },
+       (copy / "Contents/MacOS/ZORPDE").string() + ": others can write to it" + refused},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(plugins);
+    fs::create_directory(plugins);
+    fs::copy(ZORPDE_BUNDLE_PATH, copy, fs::copy_options::recursive);
+    if (!c.make()) {
+      std::cout << "cannot make " << c.name << " here: not checked\n";
+      continue;
+    }
+    const HostRun run = RunHost("", true, "PDE_PLUGIN_DIR=" + plugins.string());
+    EXPECT_EQ(run.exitStatus, 2) << c.name << "\n" << run.err;
+    EXPECT_EQ(run.err, "pdehost: " + c.message + "\n") << c.name;
   }
 }
 

@@ -86,4 +86,9 @@ class InputFile {
 // layer refused one of its files on the way (a bundle's strings table or nib).
 std::vector<std::string> RefusedInputFiles();
 
+// Adds message ("<path>: why") to RefusedInputFiles(), for a reader that refuses what a file
+// holds once ReadInputFile has read it (a malformed nib or strings table), so that a host fails
+// the run as it does for a file refused unread.
+void RecordRefusedInputFile(const std::string& message);
+
 }  // namespace pde

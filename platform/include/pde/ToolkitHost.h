@@ -42,6 +42,16 @@ ControlKind GetControlKind(ControlRef control);
 // The control's label (static text, group box title, or caption) in UTF-8; empty for null.
 std::string GetControlLabel(ControlRef control);
 
+// The window windowName of the nib nibName of bundle, as CreateNibReferenceWithCFBundle and
+// CreateWindowFromNib would make it, described without making it: *path receives the nib file
+// the toolkit opens for that bundle and name (the preferred localization's, else the one outside
+// any .lproj folder), *controls the window's controls as SnapshotWindow lists them (no control
+// refs; nothing focused). Returns false with *error set ("<path>: why") when the nib cannot be
+// read or is refused, or holds no such window; *path is set whenever the name is a nib name.
+bool DescribeNibWindow(CFBundleRef bundle, const std::string& nibName,
+                       const std::string& windowName, std::string* path,
+                       std::vector<ControlSnapshot>* controls, std::string* error);
+
 // Number of toolkit objects alive now: windows, controls, menus, events, installed handlers and
 // nib references. Tests compare it before and after to prove nothing leaks.
 long LiveToolkitObjectCount();

@@ -22,8 +22,9 @@ namespace pde::cups {
 int SubmitJob(const std::string& queue, const std::string& file,
               const std::vector<std::pair<std::string, std::string>>& options, std::string* error);
 
-// Checks, without contacting a server, that `file` is what SubmitJob can send: a regular file
-// that can be opened for reading. Returns false and writes the reason to `*error` (when `error`
+// Checks, without contacting a server and without blocking (a FIFO cannot hang it), that `file`
+// is what SubmitJob can send: a regular file that can be opened for reading. SubmitJob opens
+// the file the same way. Returns false and writes the reason to `*error` (when `error`
 // is not null) otherwise, in the words SubmitJob uses.
 bool CanSubmitFile(const std::string& file, std::string* error);
 

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "PpdScan.h"
-#include "pde/cups/CupsQueue.h"
 
 namespace pde::gtk {
 namespace {
@@ -15,8 +14,9 @@ std::string StatusText(OSStatus status) {
 
 }  // namespace
 
-std::string PrinterPane::FetchPpd(const std::string& queue, std::string* why) {
-  return pde::cups::FetchQueuePPD(queue, why);
+std::string PrinterPane::FetchPpd(const std::string& queue, std::string* why,
+                                  pde::cups::Cancellation* cancel) {
+  return pde::cups::FetchQueuePPD(queue, why, cancel);
 }
 
 std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const std::string& ppdPath,

@@ -127,9 +127,8 @@ std::string SendDocument(internal::ServerConnection& connection, const std::stri
   }
   const ipp_status_t finished = cupsFinishDocument(http, queue.c_str());
   if (failure.empty() && (IsIppFailure(finished) || connection.Expired())) {
-    failure = connection.Expired()
-                  ? connection.Trouble(sending)
-                  : std::string("the server refused the document: ") + cupsLastErrorString();
+    failure = connection.Expired() ? connection.Trouble(sending)
+                                   : "the server refused the document: " + IppFailureText();
   }
   return failure;
 }

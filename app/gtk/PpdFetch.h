@@ -14,8 +14,9 @@ class PpdFetch {
   // is none.
   using Done = std::function<void(const std::string& ppdPath, const std::string& why)>;
 
-  // Starts fetching queue's PPD (PrinterPane::FetchPpd) on a new thread. done runs on the main
-  // context that was the calling thread's default, unless the fetch is destroyed first.
+  // Starts fetching queue's PPD (PrinterPane::FetchPpd) on a new thread, "pdekit-ppd". done runs
+  // on the main context that was the calling thread's default, unless the fetch is destroyed
+  // first; when no thread can be had, it gets why.
   PpdFetch(const std::string& queue, Done done);
   // Cancels a fetch under way: its thread ends within a fraction of a second, the file it made is
   // removed, and done is never called. Call on the thread that started the fetch.
@@ -25,6 +26,9 @@ class PpdFetch {
 
  private:
   struct State;
+  // Hands the result to the main context of the fetch.
+  static void Post(const std::shared_ptr<State>& state);
+
   std::shared_ptr<State> state_;
 };
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
 
 namespace pde::cups {
 
@@ -91,7 +92,14 @@ ServerConnection::ServerConnection(Cancellation* cancel)
     return;
   }
   httpSetTimeout(http_, kWaitSliceSeconds, KeepWaiting, this);
-  watchdog_ = std::thread([this] { Watch(); });
+  try {
+    watchdog_ = std::thread([this] { Watch(); });
+  } catch (const std::system_error& error) {
+    // Without its watchdog, the connection's deadline would not hold: it is not used.
+    httpClose(http_);
+    http_ = nullptr;
+    failure_ = "cannot watch the connection to the CUPS server at " + server_ + ": " + error.what();
+  }
 }
 
 ServerConnection::~ServerConnection() {

@@ -1,15 +1,60 @@
-// QueueDefaults.cc: a queue's saved defaults, through libcups's destination API, and whether the
-// server has a queue.
+// QueueDefaults.cc: a queue's saved defaults as libcups's destination API gives them (the
+// server's printer defaults, then the lpoptions files), each part read here within the
+// connection's deadline and from checked files, and whether the server has a queue.
 #include <cups/cups.h>
 
+#include <cstring>
+
+#include "LpOptions.h"
 #include "QueueName.h"
 #include "ServerConnection.h"
 #include "pde/cups/CupsOptions.h"
 
 namespace pde::cups {
 
-bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string* error) {
+namespace {
+
+constexpr std::string_view kDefaultSuffix = "-default";
+
+// The server's printer defaults of queue ("K-default" attributes, as K), asked for on the
+// connection: libcups's destination API opens the lpoptions files unchecked and, for a queue it
+// does not find, asks again on a connection of its own without a deadline. False when the server
+// gives no printer attributes.
+bool GetServerDefaults(const internal::ServerConnection& connection, const std::string& queue,
+                       OptionList* options) {
+  char uri[HTTP_MAX_URI];
+  const std::string resource = "/printers/" + queue;
+  if (httpAssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                      resource.c_str()) < HTTP_URI_STATUS_OK) {
+    return false;
+  }
+  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+               "printer-defaults");
+  ipp_t* response = cupsDoRequest(connection.get(), request, "/");
+  bool found = false;
+  for (ipp_attribute_t* attr = ippFirstAttribute(response); attr != nullptr;
+       attr = ippNextAttribute(response)) {
+    const char* name = ippGetName(attr);
+    if (ippGetGroupTag(attr) != IPP_TAG_PRINTER || name == nullptr) continue;
+    found = true;
+    const std::string_view key(name);
+    if (key.size() <= kDefaultSuffix.size() || !key.ends_with(kDefaultSuffix)) continue;
+    char value[2048];
+    ippAttributeString(attr, value, sizeof value);
+    options->emplace_back(std::string(key.substr(0, key.size() - kDefaultSuffix.size())), value);
+  }
+  ippDelete(response);
+  return found;
+}
+
+}  // namespace
+
+bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string* error,
+                      std::vector<std::string>* notes) {
   options->clear();
+  if (notes != nullptr) notes->clear();
   if (!internal::IsValidQueueName(queue)) {
     *error = "\"" + queue + "\" is not a valid CUPS queue name";
     return false;
@@ -19,15 +64,21 @@ bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string
     *error = connection.failure();
     return false;
   }
-  cups_dest_t* dest = cupsGetNamedDest(connection.get(), queue.c_str(), nullptr);
-  if (dest == nullptr) {
-    *error = internal::MissingQueueMessage(connection, queue);
+  const std::string lookingUp = "looking up queue \"" + queue + "\"";
+  const bool found = GetServerDefaults(connection, queue, options);
+  if (connection.Expired()) {
+    *error = connection.Trouble(lookingUp);
     return false;
   }
-  for (int i = 0; i < dest->num_options; ++i) {
-    options->emplace_back(dest->options[i].name, dest->options[i].value);
+  if (!found) {
+    *error = connection.HasQueue(queue) ? connection.Trouble(lookingUp)
+                                        : internal::MissingQueueMessage(connection, queue);
+    return false;
   }
-  cupsFreeDests(1, dest);
+  const internal::LpOptionsFiles files = internal::CheckLpOptionsFiles();
+  if (notes != nullptr) *notes = files.refused;
+  for (const std::string& contents : files.contents)
+    internal::AddLpOptions(contents, queue, options);
   return true;
 }
 
@@ -41,7 +92,12 @@ bool CheckQueueExists(const std::string& queue, std::string* error) {
     *error = connection.failure();
     return false;
   }
-  if (connection.HasQueue(queue)) return true;
+  const bool missing = !connection.HasQueue(queue);
+  if (connection.Expired()) {
+    *error = connection.Trouble("looking up queue \"" + queue + "\"");
+    return false;
+  }
+  if (!missing) return true;
   *error = internal::MissingQueueMessage(connection, queue);
   return false;
 }

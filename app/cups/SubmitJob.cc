@@ -83,13 +83,31 @@ bool IsIppFailure(ipp_status_t status) {
   return status >= IPP_STATUS_REDIRECTION_OTHER_SITE;
 }
 
+// libcups's reason for the last failed request; its text when it has one, never a bare "Success".
+std::string IppFailureText() {
+  const char* said = cupsLastErrorString();
+  if (said != nullptr && said[0] != '\0' && std::strcmp(said, "Success") != 0) return said;
+  return ippErrorString(cupsLastError());
+}
+
+// Cancels job `id` on a fresh connection of its own deadline, the one that made it being cut.
+void CancelJob(const std::string& queue, int id) {
+  const internal::ServerConnection connection;
+  if (connection.get() != nullptr) cupsCancelJob2(connection.get(), queue.c_str(), id, 0);
+}
+
 // Streams the open file into the document request of `job`. Returns an empty string on success,
-// else what went wrong; the request is finished either way.
-std::string SendDocument(http_t* http, const std::string& queue, int job, const std::string& title,
-                         int fd) {
+// else what went wrong; the request is finished either way. Each chunk the server takes gives the
+// connection its full deadline again.
+std::string SendDocument(internal::ServerConnection& connection, const std::string& queue, int job,
+                         const std::string& title, int fd) {
+  http_t* http = connection.get();
+  const std::string sending =
+      "receiving job " + std::to_string(job) + " for queue \"" + queue + "\"";
+  connection.Restart();
   if (cupsStartDocument(http, queue.c_str(), job, title.c_str(), CUPS_FORMAT_AUTO, 1) !=
       HTTP_STATUS_CONTINUE) {
-    return std::string("cannot start the document: ") + cupsLastErrorString();
+    return "cannot start the document: " + connection.Trouble(sending);
   }
   std::string failure;
   std::vector<char> chunk(kChunkSize);
@@ -103,14 +121,17 @@ std::string SendDocument(http_t* http, const std::string& queue, int job, const 
     }
     if (count == 0) break;
     if (cupsWriteRequestData(http, chunk.data(), static_cast<std::size_t>(count)) !=
-        HTTP_STATUS_CONTINUE) {
-      failure = std::string("cannot send the document: ") + cupsLastErrorString();
+            HTTP_STATUS_CONTINUE ||
+        connection.Expired()) {
+      failure = "cannot send the document: " + connection.Trouble(sending);
       break;
     }
+    connection.Restart();
   }
   const ipp_status_t finished = cupsFinishDocument(http, queue.c_str());
-  if (failure.empty() && IsIppFailure(finished)) {
-    failure = std::string("the server refused the document: ") + cupsLastErrorString();
+  if (failure.empty() && (IsIppFailure(finished) || connection.Expired())) {
+    failure = connection.Expired() ? connection.Trouble(sending)
+                                   : "the server refused the document: " + IppFailureText();
   }
   return failure;
 }
@@ -138,21 +159,33 @@ int SubmitJob(const std::string& queue, const std::string& file,
   const ReadableFile input(file);
   if (const std::string why = WhyUnreadable(input, file); !why.empty()) return Fail(error, why);
 
-  const internal::ServerConnection connection;
+  internal::ServerConnection connection;
   http_t* http = connection.get();
   if (http == nullptr) return Fail(error, connection.failure());
+  const std::string lookingUp = "looking up queue \"" + queue + "\"";
   if (!connection.HasQueue(queue)) {
     return Fail(error, internal::MissingQueueMessage(connection, queue));
   }
+  if (connection.Expired()) return Fail(error, connection.Trouble(lookingUp));
   const std::string title = BaseName(file);
+  connection.Restart();
   const int job =
       cupsCreateJob(http, queue.c_str(), title.c_str(), jobOptions.count(), jobOptions.options());
-  if (job <= 0) {
-    return Fail(error, "cannot submit to queue \"" + queue + "\": " + cupsLastErrorString());
+  if (job <= 0 || connection.Expired()) {
+    // A job the server made before the deadline cut its answer off is not left behind.
+    if (job > 0) CancelJob(queue, job);
+    const std::string why = connection.Expired()
+                                ? connection.Trouble("creating a job on queue \"" + queue + "\"")
+                                : IppFailureText();
+    return Fail(error, "cannot submit to queue \"" + queue + "\": " + why);
   }
-  const std::string failure = SendDocument(http, queue, job, title, input.fd());
+  const std::string failure = SendDocument(connection, queue, job, title, input.fd());
   if (!failure.empty()) {
-    cupsCancelJob2(http, queue.c_str(), job, 0);
+    if (connection.Expired()) {
+      CancelJob(queue, job);
+    } else {
+      cupsCancelJob2(http, queue.c_str(), job, 0);
+    }
     return Fail(error, "job " + std::to_string(job) + " on queue \"" + queue +
                            "\" was cancelled: " + failure);
   }

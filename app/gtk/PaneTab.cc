@@ -3,10 +3,10 @@
 // marker, and Print held back in Private mode until a DIN was entered.
 #include "PaneTab.h"
 
-#include <gio/gio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "DinHint.h"
@@ -27,13 +27,20 @@ bool IsPaneKeyword(const std::string& keyword) {
 
 }  // namespace
 
-// A PPD fetch under way for one printer; the tab may be gone when it completes.
+// A PPD fetch under way for one printer, as its result finds the tab: through a weak reference
+// to the dialog, in case the tab is gone.
 struct PaneTab::Fetch {
   GWeakRef dialog;
   unsigned generation;
   std::string queue;
-  std::string ppdPath;
-  std::string why;
+
+  Fetch(GtkPrintUnixDialog* owner, unsigned number, std::string name)
+      : generation(number), queue(std::move(name)) {
+    g_weak_ref_init(&dialog, owner);
+  }
+  ~Fetch() { g_weak_ref_clear(&dialog); }
+  Fetch(const Fetch&) = delete;
+  Fetch& operator=(const Fetch&) = delete;
 };
 
 const std::vector<std::string>& PaneTab::Keywords() {
@@ -80,6 +87,7 @@ PaneTab::PaneTab(GtkPrintUnixDialog* dialog) : dialog_(dialog) {
 }
 
 PaneTab::~PaneTab() {
+  fetch_.reset();  // cancelled: its file is removed, and its result never comes
   g_signal_handlers_disconnect_by_data(dialog_, this);
   if (printButton_ != nullptr) g_signal_handlers_disconnect_by_data(printButton_, this);
   ClosePane(false);
@@ -101,6 +109,7 @@ void PaneTab::SelectPrinter(GtkPrinter* printer) {
   // GTK has rebuilt its controls for the new printer already and chosen which of its pages to
   // show; what it kept of the rest comes back.
   ClosePane(true);
+  fetch_.reset();  // the previous printer's fetch is cancelled
   selected_ = name;
   ++generation_;
   fetching_ = false;
@@ -110,34 +119,28 @@ void PaneTab::SelectPrinter(GtkPrinter* printer) {
     return;
   }
   fetching_ = true;
-  auto* fetch = new Fetch{{}, generation_, name, "", ""};
-  g_weak_ref_init(&fetch->dialog, dialog_);
-  GTask* task = g_task_new(nullptr, nullptr, OnFetched, fetch);
-  g_task_set_task_data(task, fetch, nullptr);
-  g_task_run_in_thread(task, [](GTask*, gpointer, gpointer data, GCancellable*) {
-    auto* work = static_cast<Fetch*>(data);
-    work->ppdPath = PrinterPane::FetchPpd(work->queue, &work->why);
-  });
-  g_object_unref(task);
+  auto fetch = std::make_shared<Fetch>(dialog_, generation_, name);
+  fetch_ =
+      std::make_unique<PpdFetch>(name, [fetch](const std::string& ppdPath, const std::string& why) {
+        OnFetched(*fetch, ppdPath, why);
+      });
 }
 
-void PaneTab::OnFetched(GObject*, GAsyncResult*, gpointer data) {
-  auto* fetch = static_cast<Fetch*>(data);
-  GObject* dialog = static_cast<GObject*>(g_weak_ref_get(&fetch->dialog));
+void PaneTab::OnFetched(const Fetch& fetch, const std::string& ppdPath, const std::string& why) {
+  auto* dialog = static_cast<GObject*>(g_weak_ref_get(const_cast<GWeakRef*>(&fetch.dialog)));
   PaneTab* tab = dialog != nullptr ? For(GTK_WIDGET(dialog)) : nullptr;
-  if (tab != nullptr && tab->generation_ == fetch->generation) {
+  if (tab != nullptr && tab->generation_ == fetch.generation) {
     tab->fetching_ = false;
-    if (fetch->ppdPath.empty()) {
-      Note("no pane for printer \"" + fetch->queue + "\": " + fetch->why);
+    tab->fetch_.reset();
+    if (ppdPath.empty()) {
+      Note("no pane for printer \"" + fetch.queue + "\": " + why);
     } else {
-      tab->OpenPane(fetch->queue, fetch->ppdPath);
+      tab->OpenPane(fetch.queue, ppdPath);
     }
-  } else if (!fetch->ppdPath.empty()) {
-    unlink(fetch->ppdPath.c_str());  // the dialog or its printer has gone meanwhile
+  } else if (!ppdPath.empty()) {
+    unlink(ppdPath.c_str());  // the dialog or its printer has gone meanwhile
   }
   if (dialog != nullptr) g_object_unref(dialog);
-  g_weak_ref_clear(&fetch->dialog);
-  delete fetch;
 }
 
 pdehost::SettingList PaneTab::StartingValues(const std::string& queue) const {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "GtkPrintInternals.h"
+#include "PpdFetch.h"
 #include "PrinterPane.h"
 
 namespace pde::gtk {
@@ -62,7 +63,7 @@ class PaneTab {
   static void OnPrinterSelected(GObject* dialog, GParamSpec* property, gpointer self);
   static void OnDestroy(GtkWidget* dialog, gpointer self);
   static void OnPrintSensitive(GObject* button, GParamSpec* property, gpointer self);
-  static void OnFetched(GObject* source, GAsyncResult* result, gpointer fetch);
+  static void OnFetched(const Fetch& fetch, const std::string& ppdPath, const std::string& why);
 
   void SelectPrinter(GtkPrinter* printer);
   void OpenPane(const std::string& queue, const std::string& ppdPath);
@@ -87,6 +88,8 @@ class PaneTab {
   GtkWidget* printButton_ = nullptr;
   std::string selected_;     // the printer the tab last followed
   unsigned generation_ = 0;  // counts printer changes; a fetch for an older one is dropped
+  // The selected printer's PPD under way; cancelled when the printer changes or the tab goes.
+  std::unique_ptr<PpdFetch> fetch_;
   std::unique_ptr<PrinterPane> pane_;
   std::vector<internals::OptionControl> gtkControls_;  // options referenced while the pane is open
   std::vector<std::unique_ptr<GtkWidget*>> hidden_;    // weak pointers to what the tab hid

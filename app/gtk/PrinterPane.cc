@@ -5,7 +5,6 @@
 
 #include "PpdScan.h"
 #include "pde/CFHost.h"
-#include "pde/cups/CupsQueue.h"
 
 namespace pde::gtk {
 namespace {
@@ -16,8 +15,9 @@ std::string StatusText(OSStatus status) {
 
 }  // namespace
 
-std::string PrinterPane::FetchPpd(const std::string& queue, std::string* why) {
-  return pde::cups::FetchQueuePPD(queue, why);
+std::string PrinterPane::FetchPpd(const std::string& queue, std::string* why,
+                                  pde::cups::Cancellation* cancel) {
+  return pde::cups::FetchQueuePPD(queue, why, cancel);
 }
 
 std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const std::string& ppdPath,

@@ -8,14 +8,17 @@
 
 #include "DialogSession.h"
 #include "PaneView.h"
+#include "pde/cups/CupsQueue.h"
 
 namespace pde::gtk {
 
 class PrinterPane {
  public:
   // Fetches queue's PPD from the CUPS server into a temporary file; empty with *why set to one
-  // line when the queue has no PPD or the server does not answer. Safe to call from any thread.
-  static std::string FetchPpd(const std::string& queue, std::string* why);
+  // line when the queue has no PPD, the server does not answer by the deadline, or cancel (when
+  // not null) is requested meanwhile. Safe to call from any thread.
+  static std::string FetchPpd(const std::string& queue, std::string* why,
+                              pde::cups::Cancellation* cancel = nullptr);
 
   // Adopts ppdPath (a file FetchPpd made for queue, removed when the pane goes, also on failure),
   // loads the dialog extension the PPD names (else the bundle the build makes), starts a dialog

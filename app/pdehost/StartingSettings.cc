@@ -60,7 +60,10 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
     }
   }
   pde::cups::OptionList saved;
-  if (!pde::cups::GetQueueDefaults(queue, &saved, error)) return false;
+  std::vector<std::string> skipped;
+  if (!pde::cups::GetQueueDefaults(queue, &saved, error, &skipped)) return false;
+  for (const std::string& note : skipped)
+    std::cerr << "pdehost: " << pde::EscapeBytes(note) << "\n";
   SpellAsThePpd(index, &saved);
   std::string ignored;
   for (const auto& [keyword, value] : saved) {

@@ -1,8 +1,6 @@
 // main.cc: pdehost, the print-dialog host: opens the pane for a printer and runs a session.
-#include <filesystem>
 #include <iostream>
 #include <string>
-#include <system_error>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "ScriptRunner.h"
 #include "StartingSettings.h"
 #include "Submission.h"
+#include "TemporaryPpd.h"
 #include "Version.h"
 #include "pde/CFHost.h"
 #include "pde/Diagnostics.h"
@@ -51,34 +50,20 @@ bool ResolveBundle(const HostOptions& options, const std::string& ppdPath, const
   return LocateDialogExtension(ppdPath, facts, bundlePath, error);
 }
 
-// A file pdehost made, removed when it goes out of scope.
-class TemporaryFile {
- public:
-  TemporaryFile() = default;
-  ~TemporaryFile() {
-    if (!path_.empty()) std::filesystem::remove(path_, ignored_);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  void Adopt(std::string path) { path_ = std::move(path); }
-
- private:
-  std::string path_;
-  std::error_code ignored_;
-};
-
 // The printer's PPD: --ppd, else the one the server holds for --printer (fetched into *fetched),
 // else the bundled sample.
-bool ResolvePpd(const HostOptions& options, TemporaryFile* fetched, std::string* ppdPath,
+bool ResolvePpd(const HostOptions& options, TemporaryPpd* fetched, std::string* ppdPath,
                 std::string* error) {
   if (!options.ppdPath.empty() || options.printerQueue.empty()) {
     *ppdPath = options.ppdPath.empty() ? DefaultPpdPath() : options.ppdPath;
     return true;
   }
-  *ppdPath = pde::cups::FetchQueuePPD(options.printerQueue, error);
-  if (ppdPath->empty()) return false;
-  fetched->Adopt(*ppdPath);
+  if (!fetched->Create(error)) return false;
+  if (!pde::cups::FetchQueuePPDInto(options.printerQueue, fetched->fd(), fetched->path(), error) ||
+      !fetched->Close(error)) {
+    return false;
+  }
+  *ppdPath = fetched->path();
   return true;
 }
 
@@ -145,7 +130,7 @@ OptionMap Starting(const SettingList& settings) {
 // Runs the session; returns the exit status and fills *out with what goes to standard output.
 int RunSession(const HostOptions& options, std::string* out) {
   std::string error;
-  TemporaryFile fetchedPpd;
+  TemporaryPpd fetchedPpd;
   std::string ppdPath;
   if (!ResolvePpd(options, &fetchedPpd, &ppdPath, &error) ||
       (!options.printFile.empty() && !pde::cups::CanSubmitFile(options.printFile, &error))) {
@@ -156,7 +141,8 @@ int RunSession(const HostOptions& options, std::string* out) {
   SessionSetup setup;
   std::vector<pde::cups::PpdOption> ppdOptions;
   std::unordered_map<std::string, std::string> origins;  // "FILE:LINE: " of --settings' keywords
-  if (!ScanPpd(ppdPath, &facts, &error) || (!options.gui && !LoadScript(options, &script, &error)) ||
+  if (!ScanPpd(ppdPath, &facts, &error) ||
+      (!options.gui && !LoadScript(options, &script, &error)) ||
       !pde::cups::ReadPpdOptions(ppdPath, &ppdOptions, &error) ||
       !GatherStartingSettings(options, ppdOptions, &setup.settings, &origins, &error) ||
       !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {

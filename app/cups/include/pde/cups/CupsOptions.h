@@ -19,12 +19,15 @@ using OptionList = std::vector<std::pair<std::string, std::string>>;
 // other comma stays in its value (media=A4,tray1). A later entry for a name wins.
 OptionList ParseOptions(const std::string& text);
 
-// The saved defaults of the CUPS queue `queue` that `lp` applies, read through libcups's
-// destination API (cupsGetNamedDest): the server's printer defaults, then the options of
-// /etc/cups/lpoptions and ~/.cups/lpoptions for the queue (later ones win). Returns false with
-// *error set when the queue name is not valid, the queue does not exist or the server does not
-// answer.
-bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string* error);
+// The saved defaults of the CUPS queue `queue` that `lp` applies, as libcups's destination API
+// (cupsGetNamedDest) gives them: the server's printer defaults, then the options of
+// /etc/cups/lpoptions and ~/.cups/lpoptions for the queue (later ones win). An lpoptions file
+// that is not a regular file or is larger than 64 KiB is never handed to libcups: it is skipped,
+// with one line for *notes (when not null) naming it and why, and the others still count.
+// Returns false with *error set when the queue name is not valid, the queue does not exist or the
+// server does not answer by the deadline (see CupsQueue.h).
+bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string* error,
+                      std::vector<std::string>* notes = nullptr);
 
 // Whether the server has the printer or class `queue`. Returns false with *error set when the
 // queue name is not valid, the server does not answer, or it has no such queue (the message then

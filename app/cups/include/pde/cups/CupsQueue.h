@@ -1,7 +1,10 @@
 // CupsQueue.h: submitting a file to a CUPS queue with PPD options, and fetching a queue's PPD.
 //
 // Both calls talk to the server libcups chooses: the one set with cupsSetServer, else the
-// CUPS_SERVER environment variable, else the client configuration, else the local server.
+// CUPS_SERVER environment variable, else the client configuration, else the local server. Every
+// exchange with it has an overall deadline: PDE_CUPS_TIMEOUT seconds (above 0, at most 3600),
+// else 10; a server that does not answer by then gives a message naming it and what it did not
+// answer.
 #pragma once
 
 #include <string>
@@ -10,6 +13,22 @@
 
 namespace pde::cups {
 
+namespace internal {
+class ServerConnection;
+}
+
+// A request to end a fetch under way, made from any thread: the fetch then fails, its file
+// removed, within a quarter of a second.
+class Cancellation {
+ public:
+  void Request();
+  bool requested() const;
+
+ private:
+  friend class internal::ServerConnection;
+  mutable int flag_ = 0;  // libcups's connect polls it too
+};
+
 // Submits `file` to the CUPS queue `queue` as one job whose options are the (KEY, VALUE) pairs of
 // `options`, in order (a later pair for the same key wins), through the IPP job calls of libcups.
 // The job is titled with the file's base name and its format is detected by the server.
@@ -17,8 +36,9 @@ namespace pde::cups {
 // Returns the job ID (> 0) on success. Returns 0 and writes a readable message to `*error` (when
 // `error` is not null) when the queue name is empty or not a valid queue name, an option key is
 // empty, the file cannot be opened for reading or is not a regular file, the queue does not exist,
-// or the server does not answer; nothing is submitted then. A failure while the file is being
-// sent also returns 0, after cancelling the job just created. `*error` is left alone on success.
+// or the server does not answer (each request within the deadline, the document's data within
+// the deadline of each chunk); nothing is submitted then. A failure while the file is being sent
+// also returns 0, after cancelling the job just created. `*error` is left alone on success.
 int SubmitJob(const std::string& queue, const std::string& file,
               const std::vector<std::pair<std::string, std::string>>& options, std::string* error);
 
@@ -32,7 +52,16 @@ bool CanSubmitFile(const std::string& file, std::string* error);
 // $TMPDIR, else /tmp). Returns the file's path; the caller owns the file and removes it when done.
 // Returns an empty string and writes a readable message to `*error` (when `error` is not null)
 // when the queue name is not valid, the queue does not exist or has no PPD, the server does not
-// answer, or the temporary file cannot be written; no file is left behind then.
-std::string FetchQueuePPD(const std::string& queue, std::string* error);
+// answer by the deadline or sends no valid answer, the PPD is larger than the PPD reader's limit
+// (the download stops one byte past it), `cancel` (when not null) is requested, or the temporary
+// file cannot be written; no file is left behind then.
+std::string FetchQueuePPD(const std::string& queue, std::string* error,
+                          Cancellation* cancel = nullptr);
+
+// The same into the file open for writing as fd, whose path names it in messages, for a caller
+// that makes and removes the file itself. Returns false with *error set as FetchQueuePPD does;
+// what was written stays in the file then.
+bool FetchQueuePPDInto(const std::string& queue, int fd, const std::string& path,
+                       std::string* error, Cancellation* cancel = nullptr);
 
 }  // namespace pde::cups

@@ -1,7 +1,6 @@
 // PrintDialog.cc: pdeprint's print dialog and its printing through a GtkPrintJob.
 #include "PrintDialog.h"
 
-#include <cups/cups.h>
 
 #include <iostream>
 #include <utility>
@@ -9,6 +8,7 @@
 #include "PrintIntegration.h"
 #include "SavedSettings.h"
 #include "pde/EscapedText.h"
+#include "pde/cups/CupsQueue.h"
 
 namespace pde::gtk {
 namespace {
@@ -41,16 +41,6 @@ void InstallPdeprintIntegration() {
 }
 
 // The newest job of this user on queue with title: GTK's CUPS backend keeps the ID it got.
-int FindJobId(const std::string& queue, const std::string& title) {
-  cups_job_t* jobs = nullptr;
-  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 1, CUPS_WHICHJOBS_ALL);
-  int id = 0;
-  for (int i = 0; i < count; ++i) {
-    if (jobs[i].title != nullptr && title == jobs[i].title && jobs[i].id > id) id = jobs[i].id;
-  }
-  cupsFreeJobs(count, jobs);
-  return id;
-}
 
 }  // namespace
 
@@ -143,7 +133,9 @@ void PrintDialog::OnJobSent(GtkPrintJob*, gpointer self, const GError* error) {
     Say(std::string("the job was not printed: ") + error->message);
     dialog->Finish(Outcome::kFailed);
   } else {
-    dialog->jobId_ = FindJobId(dialog->queue_, dialog->title_);
+    std::string why;
+    dialog->jobId_ = pde::cups::FindNewestJob(dialog->queue_, dialog->title_, &why);
+    if (!why.empty()) Say("the job was sent, but its number is not known: " + why);
     dialog->Finish(Outcome::kPrinted);
   }
 }

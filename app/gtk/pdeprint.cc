@@ -10,7 +10,9 @@
 #include "PrintDialog.h"
 #include "PrintIntegration.h"
 #include "Version.h"
+#include "pde/EscapedText.h"
 #include "pde/cups/CupsOptions.h"
+#include "pde/cups/CupsQueue.h"
 
 namespace {
 
@@ -57,11 +59,12 @@ int main(int argc, char** argv) {
     std::cerr << "pdeprint: no FILE to print\n" << kTryHelp;
     return kExitBadInput;
   }
-  if (access(file.c_str(), R_OK) != 0 || g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
-    std::cerr << "pdeprint: " << file << ": not a readable file\n";
+  // Checked without blocking: GTK would hang on a FIFO and spin on a device.
+  std::string error;
+  if (!pde::cups::CanSubmitFile(file, &error)) {
+    std::cerr << "pdeprint: " << pde::EscapeBytes(error) << "\n";
     return kExitBadInput;
   }
-  std::string error;
   if (!printer.empty() && !pde::cups::CheckQueueExists(printer, &error)) {
     std::cerr << "pdeprint: " << error << "\n";
     return kExitBadInput;

@@ -1,6 +1,7 @@
-// CupsQueue.h: submitting a file to a CUPS queue with PPD options, and fetching a queue's PPD.
+// CupsQueue.h: submitting a file to a CUPS queue with PPD options, finding a submitted job, and
+// fetching a queue's PPD.
 //
-// Both calls talk to the server libcups chooses: the one set with cupsSetServer, else the
+// The calls talk to the server libcups chooses: the one set with cupsSetServer, else the
 // CUPS_SERVER environment variable, else the client configuration, else the local server. Every
 // exchange with it has an overall deadline: PDE_CUPS_TIMEOUT seconds (above 0, at most 3600),
 // else 10; a server that does not answer by then gives a message naming it and what it did not
@@ -47,6 +48,11 @@ int SubmitJob(const std::string& queue, const std::string& file,
 // the file the same way. Returns false and writes the reason to `*error` (when `error`
 // is not null) otherwise, in the words SubmitJob uses.
 bool CanSubmitFile(const std::string& file, std::string* error);
+
+// The ID of the newest job of this user titled `title` on `queue`, as the server lists them.
+// Returns 0 when there is none; 0 with *error set (when `error` is not null) when the server does
+// not answer by the deadline or sends no valid answer.
+int FindNewestJob(const std::string& queue, const std::string& title, std::string* error);
 
 // Fetches the PPD of the CUPS queue `queue` from the server into a new temporary file (under
 // $TMPDIR, else /tmp). Returns the file's path; the caller owns the file and removes it when done.

@@ -3,6 +3,7 @@
 #   scripts/ci-build-test.sh ci         gcc, warnings as errors
 #   scripts/ci-build-test.sh sanitize   clang under ASan, UBSan and LSan, fuzzers included;
 #                                       any sanitizer finding fails its test
+# CTest's own account of what ran is kept in build/PRESET/ctest-results.xml (JUnit).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,4 +17,4 @@ if [ "$preset" = sanitize ]; then
   export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
-ctest --preset "$preset" -j"$jobs"
+ctest --preset "$preset" -j"$jobs" --output-junit ctest-results.xml

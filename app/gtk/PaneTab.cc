@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "DinHint.h"
+#include "PaneControls.h"
+#include "PaneKeywords.h"
 #include "PrintIntegration.h"
 #include "SavedSettings.h"
 
@@ -17,13 +19,7 @@ namespace pde::gtk {
 namespace {
 
 constexpr char kTabKey[] = "pdekit-pane-tab";
-constexpr int kDinID = 6;
 constexpr char kPrivate[] = "Private";
-
-bool IsPaneKeyword(const std::string& keyword) {
-  const auto& keywords = PaneTab::Keywords();
-  return std::find(keywords.begin(), keywords.end(), keyword) != keywords.end();
-}
 
 }  // namespace
 
@@ -42,15 +38,6 @@ struct PaneTab::Fetch {
   Fetch(const Fetch&) = delete;
   Fetch& operator=(const Fetch&) = delete;
 };
-
-const std::vector<std::string>& PaneTab::Keywords() {
-  static const std::vector<std::string> keywords = {
-      "DeptCode",  "PrintMode", "BlankPage", "DistinguishThinLines",
-      "DINDigit1", "DINDigit2", "DINDigit3", "DINDigit4",
-      "DINDigit5", "DCDigit1",  "DCDigit2",  "DCDigit3",
-      "DCDigit4",  "DCDigit5"};
-  return keywords;
-}
 
 PaneTab* PaneTab::Attach(GtkPrintUnixDialog* dialog) {
   if (PaneTab* tab = For(GTK_WIDGET(dialog))) return tab;
@@ -147,15 +134,15 @@ pdehost::SettingList PaneTab::StartingValues(const std::string& queue) const {
   // GTK's values: the PPD's defaults, then lpoptions, then the application's settings.
   pdehost::SettingList values;
   GtkPrintSettings* settings = gtk_print_unix_dialog_get_settings(dialog_);
-  for (const std::string& keyword : Keywords()) {
-    if (IsSecretKeyword(keyword)) continue;  // the DIN always starts as the pane's default
+  for (const std::string& keyword : pdehost::PaneKeywords()) {
+    if (pdehost::IsSecretKeyword(keyword)) continue;  // the DIN always starts as the pane's default
     const char* value = gtk_print_settings_get(settings, ("cups-" + keyword).c_str());
     if (value != nullptr) values.emplace_back(keyword, value);
   }
   g_object_unref(settings);
   if (Integration().presetFor) {
     for (auto& [keyword, value] : Integration().presetFor(queue)) {
-      if (IsPaneKeyword(keyword) && !IsSecretKeyword(keyword)) values.emplace_back(keyword, value);
+      if (pdehost::IsPaneKeyword(keyword) && !pdehost::IsSecretKeyword(keyword)) values.emplace_back(keyword, value);
     }
   }
   return values;
@@ -173,7 +160,7 @@ void PaneTab::OpenPane(const std::string& queue, const std::string& ppdPath) {
   gtk_label_set_text(GTK_LABEL(hint_), hintText_.c_str());
   gtk_label_set_text(GTK_LABEL(tabLabel_), pane_->title().c_str());
   gtk_box_pack_start(GTK_BOX(page_), pane_->view().widget(), FALSE, FALSE, 0);
-  ControlRef din = pane_->session().FindControl(kDinID);
+  ControlRef din = pane_->session().FindControl(pdehost::kDinControl);
   pane_->view().SetEntryListener([this, din](ControlRef field) {
     if (field == din) dinEntered_ = true;
   });
@@ -219,7 +206,7 @@ void PaneTab::HideGtkControls() {
     return onlyLabels;
   };
   for (auto& control : internals::FindPpdOptionControls(GTK_WIDGET(dialog_))) {
-    if (!IsPaneKeyword(control.keyword)) continue;
+    if (!pdehost::IsPaneKeyword(control.keyword)) continue;
     g_object_ref(control.option);
     gtkControls_.push_back(control);
     hide(control.widget);
@@ -240,7 +227,7 @@ bool PaneTab::TakeOverGtkOptions() {
   GObject* set = internals::OptionSetHolding(gtkControls_.front().option);
   if (set == nullptr) return false;
   for (const auto& control : gtkControls_) {
-    if (IsSecretKeyword(control.keyword)) internals::RemoveOption(set, control.option);
+    if (pdehost::IsSecretKeyword(control.keyword)) internals::RemoveOption(set, control.option);
   }
   GObject* marker = internals::AddTextOption(set, std::string("cups-") + kAnswerMarkerKeyword);
   if (marker == nullptr) return false;
@@ -267,7 +254,7 @@ void PaneTab::AfterPaneRefresh() {
   // GTK's values follow the pane; it has none for the DIN any more.
   for (const auto& control : gtkControls_) {
     auto value = options.find(control.keyword);
-    if (value != options.end() && !IsSecretKeyword(control.keyword))
+    if (value != options.end() && !pdehost::IsSecretKeyword(control.keyword))
       internals::SetOptionValue(control.option, value->second);
   }
   auto mode = options.find("PrintMode");

@@ -29,9 +29,6 @@ namespace pde::gtk {
 
 class PaneTab {
  public:
-  // The pane's keywords, in the order the pane writes them.
-  static const std::vector<std::string>& Keywords();
-
   // Attaches a tab to dialog unless it has one; it lives until the dialog is destroyed. Returns
   // the tab (borrowed), or null when GTK's internals it needs are missing (noted).
   static PaneTab* Attach(GtkPrintUnixDialog* dialog);

@@ -38,15 +38,8 @@ std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const s
   setup.ppdPath = pane->ppd_.path;
   setup.settings = preset;
   if (!pane->session_.Open(setup, why) || !pane->session_.Start(why)) return nullptr;
-  if (!pane->session_.prologueSucceeded()) {
-    *why = "the pane's Prologue failed (" + StatusText(pane->session_.lastStatus()) + ")";
-    return nullptr;
-  }
   if (!pane->session_.paneShown()) {
-    *why = pane->session_.lastStatus() == kPMInvalidPDEContext
-               ? "the pane declined the printer \"" + facts.modelName + "\" (" +
-                     StatusText(pane->session_.lastStatus()) + ")"
-               : "the pane's Initialize failed (" + StatusText(pane->session_.lastStatus()) + ")";
+    *why = pane->session_.WhyNoPane(facts.modelName);
     return nullptr;
   }
   pane->view_ = PaneView::Create(pane->session_.window());

@@ -14,6 +14,7 @@
 #include <random>
 #include <string_view>
 
+#include "PaneKeywords.h"
 #include "pde/FileDescriptor.h"
 #include "pde/InputFiles.h"
 
@@ -175,11 +176,6 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-bool IsSecretKeyword(const std::string& keyword) {
-  return keyword.size() == 9 && keyword.compare(0, 8, "DINDigit") == 0 && keyword[8] >= '1' &&
-         keyword[8] <= '5';
-}
-
 std::string SettingsPathFor(const std::string& printer) {
   const std::string directory = ConfigurationDirectory();
   if (!IsFileName(printer) || directory.empty()) return {};
@@ -205,7 +201,7 @@ bool LoadSavedSettings(const std::string& printer, pdehost::SettingList* setting
     return false;
   }
   for (auto& setting : read) {
-    if (!IsSecretKeyword(setting.first)) settings->push_back(std::move(setting));
+    if (!pdehost::IsSecretKeyword(setting.first)) settings->push_back(std::move(setting));
   }
   return true;
 }
@@ -229,7 +225,7 @@ bool SaveSettings(const std::string& printer, const pdehost::OptionMap& options,
 
   pdehost::OptionMap kept;
   for (const auto& [keyword, value] : options) {
-    if (!IsSecretKeyword(keyword)) kept.emplace(keyword, value);
+    if (!pdehost::IsSecretKeyword(keyword)) kept.emplace(keyword, value);
   }
   const std::string name = path.substr(directory.size() + 1);
   std::string temporary;

@@ -12,9 +12,6 @@
 
 namespace pde::gtk {
 
-// True for keywords that are never saved: the digits of the secure-print code.
-bool IsSecretKeyword(const std::string& keyword);
-
 // The settings file of printer; empty when printer cannot name a file (empty, "." or "..", a
 // '/', a control character, or longer than 127 bytes) or no configuration directory is known.
 std::string SettingsPathFor(const std::string& printer);

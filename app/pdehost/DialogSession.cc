@@ -152,4 +152,13 @@ bool DialogSession::PrintSettings(OptionMap* options, std::string* error) const 
   return true;
 }
 
+std::string DialogSession::WhyNoPane(const std::string& modelName) const {
+  if (paneShown_) return "";
+  const std::string status = "(status " + std::to_string(lastStatus_) + ")";
+  if (!prologueSucceeded_) return "the pane's Prologue failed " + status;
+  if (lastStatus_ == kPMInvalidPDEContext)
+    return "the pane declined the printer \"" + modelName + "\" " + status;
+  return "the pane's Initialize failed " + status;
+}
+
 }  // namespace pdehost

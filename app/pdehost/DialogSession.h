@@ -47,6 +47,9 @@ class DialogSession {
 
   // True after Initialize succeeded: the pane's controls are in the host window.
   bool paneShown() const { return paneShown_; }
+  // Why the pane is not shown, in one line ("the pane declined the printer "MODEL" (status
+  // -9530)", or that Prologue or Initialize failed, with the status); empty while it is shown.
+  std::string WhyNoPane(const std::string& modelName) const;
   bool prologueSucceeded() const { return prologueSucceeded_; }
   // Status of the host's last call into the plug-in.
   OSStatus lastStatus() const { return lastStatus_; }

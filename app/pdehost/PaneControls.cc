@@ -9,12 +9,12 @@ namespace pdehost {
 namespace {
 
 constexpr std::array<PaneControl, 6> kControls{{
-    {5, "PrintMode", PaneControlKind::kPopup, 4},
-    {6, "DIN", PaneControlKind::kField, 0},
-    {7, "Department", PaneControlKind::kPopup, 2},
-    {8, "DC", PaneControlKind::kField, 0},
-    {9, "BlankPages", PaneControlKind::kPopup, 2},
-    {10, "DistinguishThinLines", PaneControlKind::kPopup, 2},
+    {kPrintModeControl, "PrintMode", PaneControlKind::kPopup, 4},
+    {kDinControl, "DIN", PaneControlKind::kField, 0},
+    {kDepartmentControl, "Department", PaneControlKind::kPopup, 2},
+    {kDcControl, "DC", PaneControlKind::kField, 0},
+    {kBlankPagesControl, "BlankPages", PaneControlKind::kPopup, 2},
+    {kThinLinesControl, "DistinguishThinLines", PaneControlKind::kPopup, 2},
 }};
 
 }  // namespace

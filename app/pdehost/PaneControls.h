@@ -9,6 +9,16 @@ namespace pdehost {
 // Signature of every control ID in the pane's nib ('zor ').
 inline constexpr unsigned kPaneControlSignature = 0x7A6F7220;
 
+// The nib IDs of the pane's six controls.
+enum PaneControlID : int {
+  kPrintModeControl = 5,
+  kDinControl = 6,
+  kDepartmentControl = 7,
+  kDcControl = 8,
+  kBlankPagesControl = 9,
+  kThinLinesControl = 10,
+};
+
 enum class PaneControlKind { kPopup, kField };
 
 // One control of the pane that scripts can act on.

@@ -7,15 +7,12 @@
 #include <iostream>
 #include <unordered_map>
 
+#include "PaneKeywords.h"
 #include "pde/EscapedText.h"
 
 namespace pdehost {
 
 namespace {
-
-bool IsDinDigit(const std::string& keyword) {
-  return keyword.starts_with("DINDigit");
-}
 
 // Lower case ASCII, as CUPS compares option names and choices.
 std::string Folded(std::string text) {
@@ -55,7 +52,7 @@ void SpellAsThePpd(const PpdOptionIndex& ppdOptions, SettingList* settings) {
 bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::PpdOption>& ppdOptions,
                       const PpdOptionIndex& index, SettingList* settings, std::string* error) {
   for (const pde::cups::PpdOption& option : ppdOptions) {
-    if (!IsDinDigit(option.keyword) && !option.defaultChoice.empty()) {
+    if (!IsSecretKeyword(option.keyword) && !option.defaultChoice.empty()) {
       settings->emplace_back(option.keyword, option.defaultChoice);
     }
   }
@@ -68,7 +65,7 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
   std::string ignored;
   for (const auto& [keyword, value] : saved) {
     if (index.count(Folded(keyword)) == 0) continue;
-    if (IsDinDigit(keyword)) {
+    if (IsSecretKeyword(keyword)) {
       ignored += (ignored.empty() ? "" : ", ") + keyword;
     } else {
       settings->emplace_back(keyword, value);

@@ -79,17 +79,7 @@ void InjectFailures(const std::vector<InjectedFailure>& failures) {
 
 // Says on standard error why the dialog goes on without the pane.
 void ReportMissingPane(const DialogSession& session, const PpdFacts& facts) {
-  const std::string status = std::to_string(session.lastStatus());
-  if (!session.prologueSucceeded()) {
-    Say("pdehost: the pane's Prologue failed (status " + status +
-        "); the dialog goes on without the pane");
-  } else if (session.lastStatus() == kPMInvalidPDEContext) {
-    Say("pdehost: the pane declined the printer \"" + facts.modelName + "\" (status " + status +
-        "); the dialog goes on without the pane");
-  } else {
-    Say("pdehost: the pane's Initialize failed (status " + status +
-        "); the dialog goes on without the pane");
-  }
+  Say("pdehost: " + session.WhyNoPane(facts.modelName) + "; the dialog goes on without the pane");
 }
 
 // Writes "pdehost: what" on standard error and returns the exit status for bad input.

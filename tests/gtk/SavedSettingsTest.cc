@@ -1,5 +1,6 @@
 // SavedSettingsTest.cc: per-printer settings files: owner-only, never holding the DIN, fed back.
 #include "SavedSettings.h"
+#include "PaneKeywords.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -141,9 +142,9 @@ TEST_F(SavedSettingsTest, LoadingFeedsBackWhatAFileHoldsButTheDIN) {
       EXPECT_EQ(error, path + c.error);
     }
   }
-  EXPECT_TRUE(IsSecretKeyword("DINDigit5"));
-  EXPECT_FALSE(IsSecretKeyword("DINDigit0"));
-  EXPECT_FALSE(IsSecretKeyword("DCDigit1"));
+  EXPECT_TRUE(pdehost::IsSecretKeyword("DINDigit5"));
+  EXPECT_FALSE(pdehost::IsSecretKeyword("DINDigit0"));
+  EXPECT_FALSE(pdehost::IsSecretKeyword("DCDigit1"));
 }
 
 TEST_F(SavedSettingsTest, NamesThatCannotBeFilesAreRefused) {

@@ -12,7 +12,7 @@ packages=(
   cups cups-client cups-filters
   clang libclang-rt-14-dev valgrind
   libgtk-3-dev libxtst-dev xvfb xauth dbus-x11 at-spi2-core
-  xdg-desktop-portal xdg-desktop-portal-gtk
+  xdg-desktop-portal xdg-desktop-portal-gtk libgtk-4-dev
   fonts-vlgothic
   scdoc man-db file lintian
 )

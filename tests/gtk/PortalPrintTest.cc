@@ -129,6 +129,7 @@ class LiveServer : public ::testing::Test {
     while (read(servicesOutput_, &c, 1) == 1 && c != '\n') address += c;
     fcntl(servicesOutput_, F_SETFL, O_NONBLOCK);
     ASSERT_FALSE(address.empty()) << "the session bus gave no address";
+    address_ = address;
     GError* error = nullptr;
     connection_ = g_dbus_connection_new_for_address_sync(
         address.c_str(),
@@ -178,7 +179,7 @@ class LiveServer : public ::testing::Test {
     EXPECT_NE(reply, nullptr) << method << ": " << (error != nullptr ? error->message : "");
     if (reply != nullptr) g_variant_unref(reply);
     if (error != nullptr) g_error_free(error);
-    if (reply != nullptr) WorkTheDialogIf(method);
+    if (reply != nullptr && std::string(method) == "PreparePrint") WorkTheDialog();
     RunUntil(
         [&] {
           ServicesSaid("");  // keeps the services' pipe from filling up
@@ -194,10 +195,9 @@ class LiveServer : public ::testing::Test {
     return answer.results;
   }
 
-  // PreparePrint shows the portal service's dialog: the pane's tab, Private mode, the DIN typed,
-  // Return for Print, each as a person's keys and clicks.
-  void WorkTheDialogIf(const char* method) {
-    if (std::string(method) != "PreparePrint") return;
+  // Works the portal service's dialog: the pane's tab, Private mode, the DIN typed, Print, each as
+  // a person's keys and clicks.
+  void WorkTheDialog() {
     // The dialog of the other process, once its pane is open: the pane names the printer's
     // model in the module's debug log.
     ASSERT_TRUE(RunUntil([&] { return ServicesSaid("VELMORA q-RX730Series"); },
@@ -241,6 +241,7 @@ class LiveServer : public ::testing::Test {
 
   pde::test::ServerQueues cups_;
   Child bus_;
+  std::string address_;      // the private session bus
   int servicesOutput_ = -1;  // the standard output of the bus and the services it starts
   std::string servicesSaid_;
   GDBusConnection* connection_ = nullptr;
@@ -287,6 +288,38 @@ TEST_F(LiveServer, ThePortalsDialogHasTheTabAndItsJobTheDinTyped) {
   std::filesystem::remove(pdf);
   ASSERT_TRUE(RunUntil([&] { return pde::test::JobsCompleted(cups_.queue, before); }))
       << "the portal's job did not complete";
+  pde::test::PaneOptions chosen{{"PrintMode", "Private"}};
+  pde::test::SetCode(&chosen, "DINDigit", "24680");
+  EXPECT_EQ(pde::test::CheckPrinterCode(pde::test::ReadWholeFile(cups_.device), chosen), "");
+}
+
+// A GTK 4 application, which loads no GTK 3 module, printing through the portal as GTK 4 does
+// for sandboxed applications (GDK_DEBUG=portals makes it do so unsandboxed): the portal's dialog
+// has the tab, and the job the DIN typed there.
+TEST_F(LiveServer, AGtk4ApplicationPrintsThroughThePortalWithTheTab) {
+  ASSERT_NO_FATAL_FAILURE(StartPortal());
+  Child application;
+  ASSERT_TRUE(Spawn({PDE_GTK4_PRINT, cups_.queue},
+                    EnvironmentWith({"DBUS_SESSION_BUS_ADDRESS=" + address_, "GDK_DEBUG=portals",
+                                     "GDK_BACKEND=x11", "GTK_MODULES="}),
+                    &application, nullptr, nullptr));
+  const int before = pde::test::CountJobs(cups_.queue, CUPS_WHICHJOBS_COMPLETED);
+  ASSERT_NO_FATAL_FAILURE(WorkTheDialog());
+  int status = -1;
+  bool finished = false;
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        ServicesSaid("");
+        finished = finished || waitpid(application.pid, &status, WNOHANG) == application.pid;
+        return finished;
+      },
+      std::chrono::seconds(60)))
+      << "the GTK 4 application did not finish";
+  g_spawn_close_pid(application.pid);
+  application.pid = 0;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  ASSERT_TRUE(RunUntil([&] { return pde::test::JobsCompleted(cups_.queue, before); }))
+      << "the application's job did not complete";
   pde::test::PaneOptions chosen{{"PrintMode", "Private"}};
   pde::test::SetCode(&chosen, "DINDigit", "24680");
   EXPECT_EQ(pde::test::CheckPrinterCode(pde::test::ReadWholeFile(cups_.device), chosen), "");

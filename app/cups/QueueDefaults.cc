@@ -22,16 +22,8 @@ constexpr std::string_view kDefaultSuffix = "-default";
 // gives no printer attributes.
 bool GetServerDefaults(const internal::ServerConnection& connection, const std::string& queue,
                        OptionList* options) {
-  char uri[HTTP_MAX_URI];
-  const std::string resource = "/printers/" + queue;
-  if (httpAssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
-                      resource.c_str()) < HTTP_URI_STATUS_OK) {
-    return false;
-  }
-  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-               "printer-defaults");
+  ipp_t* request = internal::NewPrinterAttributesRequest("printers", queue, "printer-defaults");
+  if (request == nullptr) return false;
   ipp_t* response = cupsDoRequest(connection.get(), request, "/");
   bool found = false;
   for (ipp_attribute_t* attr = ippFirstAttribute(response); attr != nullptr;

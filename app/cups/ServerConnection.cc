@@ -54,21 +54,28 @@ std::string SecondsText(double seconds) {
 // Whether the server answers "not found" to a printer-attributes request for `queue` under the
 // resource prefix `kind` ("printers" or "classes").
 bool IsMissing(http_t* http, std::string_view kind, const std::string& queue) {
-  char uri[HTTP_MAX_URI];
-  const std::string resource = "/" + std::string(kind) + "/" + queue;
-  if (httpAssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
-                      resource.c_str()) < HTTP_URI_STATUS_OK) {
-    return false;
-  }
-  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-               "printer-name");
+  ipp_t* request = NewPrinterAttributesRequest(kind, queue, "printer-name");
+  if (request == nullptr) return false;
   ippDelete(cupsDoRequest(http, request, "/"));
   return cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
 }
 
 }  // namespace
+
+ipp_t* NewPrinterAttributesRequest(std::string_view kind, const std::string& queue,
+                                   const char* requested) {
+  char uri[HTTP_MAX_URI];
+  const std::string resource = "/" + std::string(kind) + "/" + queue;
+  if (httpAssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                      resource.c_str()) < HTTP_URI_STATUS_OK) {
+    return nullptr;
+  }
+  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+               requested);
+  return request;
+}
 
 Clock::duration CupsTimeout() {
   return std::chrono::duration_cast<Clock::duration>(

@@ -80,6 +80,12 @@ class ServerConnection {
 // number above 0 and at most 3600, fractions allowed), else 10 seconds.
 std::chrono::steady_clock::duration CupsTimeout();
 
+// A new Get-Printer-Attributes request for the attribute (or group) `requested` of `queue`, under
+// the resource prefix `kind` ("printers" or "classes"); null when no printer URI can be made of
+// queue. The caller sends it with cupsDoRequest, which frees it.
+ipp_t* NewPrinterAttributesRequest(std::string_view kind, const std::string& queue,
+                                   const char* requested);
+
 // "queue "NAME" does not exist on the CUPS server at SERVER", then the server's queues:
 // "; its queues: a, b" or "; it has no queues".
 std::string MissingQueueMessage(const ServerConnection& connection, const std::string& queue);

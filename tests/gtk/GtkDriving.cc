@@ -1,6 +1,8 @@
 // GtkDriving.cc: synthesised key events and offscreen drawing for the GTK tests.
 #include "GtkDriving.h"
 
+#include <gtk/gtkunixprint.h>
+
 namespace pde::test {
 namespace {
 
@@ -111,6 +113,16 @@ bool FindRow(GtkTreeModel* model, std::string_view text, GtkTreeIter* iter) {
     }
   }
   return false;
+}
+
+GtkWidget* ShowPrintDialog(const char* title, const std::string& printer) {
+  GtkWidget* dialog = gtk_print_unix_dialog_new(title, nullptr);
+  GtkPrintSettings* settings = gtk_print_settings_new();
+  gtk_print_settings_set_printer(settings, printer.c_str());
+  gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), settings);
+  g_object_unref(settings);
+  gtk_widget_show(dialog);
+  return dialog;
 }
 
 void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state) {

@@ -26,6 +26,10 @@ std::vector<GtkWidget*> WidgetsOf(GtkWidget* root, GType type);
 // when no row does.
 bool FindRow(GtkTreeModel* model, std::string_view text, GtkTreeIter* iter);
 
+// Makes and shows an application's own GtkPrintUnixDialog titled title, with printer as the
+// printer its settings name (borrowed: the caller destroys it).
+GtkWidget* ShowPrintDialog(const char* title, const std::string& printer);
+
 // Sends a real key press and release for keyval with the modifier state to widget's toplevel,
 // through gtk_main_do_event, as the X server's events arrive: the toplevel hands them to its
 // focus widget.

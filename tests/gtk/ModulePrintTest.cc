@@ -456,12 +456,7 @@ TEST_F(LiveServer, EachJobGetsTheOptionsOfItsOwnAnswer) {
   // Answers a dialog of the application's own for the queue with code as the DIN in Private
   // mode; returns the settings the application reads back.
   auto answer = [&](const std::string& code, int response) -> GtkPrintSettings* {
-    GtkWidget* dialog = gtk_print_unix_dialog_new("Test", nullptr);
-    GtkPrintSettings* initial = gtk_print_settings_new();
-    gtk_print_settings_set_printer(initial, queue_.c_str());
-    gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), initial);
-    g_object_unref(initial);
-    gtk_widget_show(dialog);
+    GtkWidget* dialog = pde::test::ShowPrintDialog("Test", queue_);
     EXPECT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
     ShowTab();
     Choose(0, "Private");
@@ -567,12 +562,7 @@ TEST_F(LiveServer, HundredsOfDialogsLeaveTheApplicationAsItWas) {
   constexpr int kDialogs = 300;
   for (int i = 0; i < kDialogs; ++i) {
     const bool served = i % 2 == 0;
-    GtkWidget* dialog = gtk_print_unix_dialog_new("Soak", nullptr);
-    GtkPrintSettings* settings = gtk_print_settings_new();
-    gtk_print_settings_set_printer(settings, (served ? queue_ : cups_.declined).c_str());
-    gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), settings);
-    g_object_unref(settings);
-    gtk_widget_show(dialog);
+    GtkWidget* dialog = pde::test::ShowPrintDialog("Soak", served ? queue_ : cups_.declined);
     RunUntil([&] { return !SelectedPrinter().empty(); }, std::chrono::seconds(10));
     if (i % 3 == 0) {  // closed while the PPD is fetched
       const auto soon = std::chrono::steady_clock::now() + std::chrono::milliseconds(i % 20);
@@ -680,12 +670,7 @@ TEST_F(LiveServer, WithoutThePaneTheApplicationStillPrints) {
 // is open.
 TEST_F(LiveServer, ADialogDestroyedAnyTimeLeavesNothingBehind) {
   for (bool waitForTab : {false, true}) {
-    GtkWidget* dialog = gtk_print_unix_dialog_new("Test", nullptr);
-    GtkPrintSettings* settings = gtk_print_settings_new();
-    gtk_print_settings_set_printer(settings, queue_.c_str());
-    gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), settings);
-    g_object_unref(settings);
-    gtk_widget_show(dialog);
+    GtkWidget* dialog = pde::test::ShowPrintDialog("Test", queue_);
     ASSERT_TRUE(RunUntil([&] { return SelectedPrinter() == queue_; }));
     if (waitForTab) {
       ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));

@@ -64,12 +64,7 @@ std::string SelectedPrinter(GtkWidget* dialog) {
 
 // Opens a dialog for queue, waits until the module's fetch has made its file, destroys it.
 void OpenStallAndClose(const std::string& queue) {
-  GtkWidget* dialog = gtk_print_unix_dialog_new("Stalled", nullptr);
-  GtkPrintSettings* settings = gtk_print_settings_new();
-  gtk_print_settings_set_printer(settings, queue.c_str());
-  gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), settings);
-  g_object_unref(settings);
-  gtk_widget_show(dialog);
+  GtkWidget* dialog = pde::test::ShowPrintDialog("Stalled", queue);
   EXPECT_TRUE(RunUntil([&] { return SelectedPrinter(dialog) == queue && !TmpIsEmpty(); }, kSettle))
       << "the module's fetch did not start";
   gtk_widget_destroy(dialog);

@@ -13,15 +13,15 @@ int FindNewestJob(const std::string& queue, const std::string& title, std::strin
     return 0;
   }
   cups_job_t* jobs = nullptr;
-  const int count =
-      cupsGetJobs2(connection.get(), &jobs, queue.c_str(), 1, CUPS_WHICHJOBS_ALL);
+  const int count = cupsGetJobs2(connection.get(), &jobs, queue.c_str(), 1, CUPS_WHICHJOBS_ALL);
   int id = 0;
   for (int i = 0; i < count; ++i) {
     if (jobs[i].title != nullptr && title == jobs[i].title && jobs[i].id > id) id = jobs[i].id;
   }
   cupsFreeJobs(count, jobs);
   if (count < 0 || connection.Expired()) {
-    if (error != nullptr) *error = connection.Trouble("listing the jobs of queue \"" + queue + "\"");
+    if (error != nullptr)
+      *error = connection.Trouble("listing the jobs of queue \"" + queue + "\"");
     return 0;
   }
   return id;

@@ -104,7 +104,8 @@ Internals& Lookup() {
       internals.setAdd == nullptr || internals.setRemove == nullptr ||
       internals.optionSetType == 0 || !HasSignal(internals.optionSetType, "changed") ||
       internals.optionType == 0 || source == nullptr ||
-      !g_type_is_a(source->value_type, internals.optionType) || !NameLayoutHolds(internals.newOption)) {
+      !g_type_is_a(source->value_type, internals.optionType) ||
+      !NameLayoutHolds(internals.newOption)) {
     internals.missing = "this GTK's print dialog lacks the option widgets it was checked with";
   }
   return internals;

@@ -142,7 +142,8 @@ pdehost::SettingList PaneTab::StartingValues(const std::string& queue) const {
   g_object_unref(settings);
   if (Integration().presetFor) {
     for (auto& [keyword, value] : Integration().presetFor(queue)) {
-      if (pdehost::IsPaneKeyword(keyword) && !pdehost::IsSecretKeyword(keyword)) values.emplace_back(keyword, value);
+      if (pdehost::IsPaneKeyword(keyword) && !pdehost::IsSecretKeyword(keyword))
+        values.emplace_back(keyword, value);
     }
   }
   return values;

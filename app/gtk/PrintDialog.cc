@@ -1,7 +1,6 @@
 // PrintDialog.cc: pdeprint's print dialog and its printing through a GtkPrintJob.
 #include "PrintDialog.h"
 
-
 #include <iostream>
 #include <utility>
 

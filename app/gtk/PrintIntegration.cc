@@ -78,7 +78,8 @@ gboolean OnJobStatus(GSignalInvocationHint*, guint, const GValue* values, gpoint
     if (kept.marker != marker) continue;
     if (kept.queue != gtk_printer_get_name(printer)) {
       Note("a job to \"" + std::string(gtk_printer_get_name(printer)) +
-           "\" carries the answer of a dialog for \"" + kept.queue + "\": the pane's options stay out");
+           "\" carries the answer of a dialog for \"" + kept.queue +
+           "\": the pane's options stay out");
       break;
     }
     for (const auto& [keyword, value] : kept.options)

@@ -51,7 +51,6 @@ bool MakePrivateDirectory(const std::string& directory, std::string* error) {
   return false;
 }
 
-
 // Opens the preset directory for the files of a save, refusing one that is a symbolic link, that
 // another user owns or that anyone but its owner may write to: whoever can write there can read,
 // replace or redirect the presets. Returns -1 with *error set when it refuses or cannot open it.

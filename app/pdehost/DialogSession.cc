@@ -12,7 +12,9 @@ namespace pdehost {
 
 namespace {
 
-std::string StatusText(OSStatus status) { return "status " + std::to_string(status); }
+std::string StatusText(OSStatus status) {
+  return "status " + std::to_string(status);
+}
 
 // Text of a string, or the description of any other object.
 std::string TextOf(CFTypeRef object) {
@@ -25,7 +27,9 @@ std::string TextOf(CFTypeRef object) {
 }
 
 // The host window's content is the pane's size, within the toolkit's 16-bit coordinates.
-SInt16 Coordinate(UInt32 size) { return static_cast<SInt16>(std::min<UInt32>(size, 32767)); }
+SInt16 Coordinate(UInt32 size) {
+  return static_cast<SInt16>(std::min<UInt32>(size, 32767));
+}
 
 }  // namespace
 
@@ -47,10 +51,12 @@ bool DialogSession::Open(const SessionSetup& setup, std::string* error) {
   status = pde::AddTicketToSession(printSession_, CFSTR(kPMPrinterInfoTicket), &printerInfo);
   if (status == noErr) status = pde::SetTicketPPDPath(printerInfo, setup.ppdPath);
   if (status == noErr) {
-    status = pde::AddTicketToSession(printSession_, CFSTR(kPMPrintSettingsTicket), &settingsTicket_);
+    status =
+        pde::AddTicketToSession(printSession_, CFSTR(kPMPrintSettingsTicket), &settingsTicket_);
   }
   CFMutableDictionaryRef ppdDict = nullptr;
-  if (status == noErr) status = PMTicketGetPPDDict(settingsTicket_, kPMTopLevel, kPMTopLevel, &ppdDict);
+  if (status == noErr)
+    status = PMTicketGetPPDDict(settingsTicket_, kPMTopLevel, kPMTopLevel, &ppdDict);
   if (status != noErr) {
     *error = "cannot make the print session's tickets (" + StatusText(status) + ")";
     return false;

@@ -23,8 +23,8 @@ enum class PaneControlKind { kPopup, kField };
 
 // One control of the pane that scripts can act on.
 struct PaneControl {
-  int id = 0;                  // nib control ID, 5 to 10
-  std::string_view name;       // script name, e.g. "PrintMode"
+  int id = 0;             // nib control ID, 5 to 10
+  std::string_view name;  // script name, e.g. "PrintMode"
   PaneControlKind kind = PaneControlKind::kPopup;
   // A pop-up's number of menu items: one for each PPD value it stands for.
   int items = 0;

@@ -62,9 +62,10 @@ std::string OwnBinaryFile() {
   std::error_code error;
   // The main program's link map has no name. Symbolic links are resolved: the tree is the one
   // the file really lies in.
-  const std::filesystem::path file = map == nullptr || map->l_name == nullptr || *map->l_name == '\0'
-                                         ? std::filesystem::read_symlink("/proc/self/exe", error)
-                                         : std::filesystem::canonical(map->l_name, error);
+  const std::filesystem::path file =
+      map == nullptr || map->l_name == nullptr || *map->l_name == '\0'
+          ? std::filesystem::read_symlink("/proc/self/exe", error)
+          : std::filesystem::canonical(map->l_name, error);
   return error ? std::string() : file.string();
 }
 
@@ -104,7 +105,9 @@ std::string DemoScriptPath() {
   return InTree(OwnBinaryFile(), PDE_INSTALL_DATADIR, "sessions/demo.session");
 }
 
-std::string BuiltBundlePath() { return PlugInDirectory() + "/ZORPDE.plugin"; }
+std::string BuiltBundlePath() {
+  return PlugInDirectory() + "/ZORPDE.plugin";
+}
 
 std::string GuiPartPath() {
   return InTree(OwnBinaryFile(), PDE_INSTALL_PRIVATE_LIBDIR, PDE_GUI_PART_FILE);

@@ -13,7 +13,8 @@ std::string OwnBinaryFile();
 
 // The plug-in directory: $PDE_PLUGIN_DIR when set, else the one of the tree binaryFile lies in
 // (<prefix>/<libdir>/pdekit/plugins, reached from the private library directory for the programs,
-// from GTK's module directory for the module, else from the program directory). Never a build directory compiled in. Empty when binaryFile is.
+// from GTK's module directory for the module, else from the program directory). Never a build
+// directory compiled in. Empty when binaryFile is.
 std::string PlugInDirectory(const std::string& binaryFile = OwnBinaryFile());
 
 // Checks that PlugInDirectory() is a directory that code may be loaded from

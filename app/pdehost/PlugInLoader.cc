@@ -11,12 +11,14 @@ namespace pdehost {
 
 namespace {
 
-IUnknownVTbl** AsUnknown(void* instance) { return static_cast<IUnknownVTbl**>(instance); }
+IUnknownVTbl** AsUnknown(void* instance) {
+  return static_cast<IUnknownVTbl**>(instance);
+}
 
 }  // namespace
 
 std::unique_ptr<DialogExtension> DialogExtension::Load(const std::string& path,
-                                                      std::string* error) {
+                                                       std::string* error) {
   std::error_code code;
   if (!std::filesystem::is_directory(path, code)) {
     *error = path + ": no such bundle directory";
@@ -25,9 +27,9 @@ std::unique_ptr<DialogExtension> DialogExtension::Load(const std::string& path,
   if (!CheckBundleTrust(path, error)) return nullptr;
   std::unique_ptr<DialogExtension> extension(new DialogExtension());
 
-  pde::CFPtr<CFURLRef> url(CFURLCreateFromFileSystemRepresentation(
-      nullptr, reinterpret_cast<const UInt8*>(path.data()), static_cast<CFIndex>(path.size()),
-      true));
+  pde::CFPtr<CFURLRef> url(
+      CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(path.data()),
+                                              static_cast<CFIndex>(path.size()), true));
   if (url) extension->plugIn_ = CFPlugInCreate(nullptr, url.get());
   if (extension->plugIn_ == nullptr) {
     *error = path + ": not a bundle (its Contents/Info.plist cannot be read)";

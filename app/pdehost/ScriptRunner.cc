@@ -14,7 +14,9 @@ namespace pdehost {
 
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
 
 std::string JoinItems(const std::vector<std::string>& items) {
   std::string joined;
@@ -64,7 +66,8 @@ class Runner {
   }
 
   void NoteUnusual(const Action& action, OSStatus status) {
-    if (!IsUsualActionStatus(status)) Note(action, "the toolkit answered status " + std::to_string(status));
+    if (!IsUsualActionStatus(status))
+      Note(action, "the toolkit answered status " + std::to_string(status));
   }
 
   // A drawing or summary: on standard output, or in the notes when an --emit format is asked.
@@ -94,7 +97,8 @@ class Runner {
                                  static_cast<SInt16>(action.selectionEnd));
         });
       case ActionKind::kType:
-        return OnField(action, [&](ControlRef field) { return pde::TypeText(field, action.keyBytes); });
+        return OnField(action,
+                       [&](ControlRef field) { return pde::TypeText(field, action.keyBytes); });
       case ActionKind::kKey:
         return OnField(action, [&](ControlRef field) { return PressKey(field, action); });
       case ActionKind::kPaste:
@@ -246,8 +250,8 @@ class Runner {
   ControlRef ExpectedControl(const Action& action) {
     ControlRef control = session_->FindControl(action.control.id);
     if (control == nullptr) {
-      ExpectFailed(action, session_->paneShown() ? "the pane has no such control"
-                                                 : "no pane is shown");
+      ExpectFailed(action,
+                   session_->paneShown() ? "the pane has no such control" : "no pane is shown");
     }
     return control;
   }
@@ -256,8 +260,8 @@ class Runner {
     ControlRef control = ExpectedControl(action);
     if (control == nullptr) return false;
     if (static_cast<bool>(IsControlEnabled(control)) == enabled) return true;
-    return ExpectFailed(action, std::string(action.control.name) + " is " +
-                                    (enabled ? "disabled" : "enabled"));
+    return ExpectFailed(
+        action, std::string(action.control.name) + " is " + (enabled ? "disabled" : "enabled"));
   }
 
   bool ExpectText(const Action& action) {
@@ -273,8 +277,8 @@ class Runner {
     if (control == nullptr) return false;
     const SInt32 value = GetControl32BitValue(control);
     if (value == action.number) return true;
-    return ExpectFailed(action, std::string(action.control.name) + " shows item " +
-                                    std::to_string(value));
+    return ExpectFailed(action,
+                        std::string(action.control.name) + " shows item " + std::to_string(value));
   }
 
   bool ExpectOption(const Action& action) {

@@ -65,8 +65,8 @@ bool Spawn(const std::vector<std::string>& argv, const std::vector<std::string>&
   GError* error = nullptr;
   const bool started = g_spawn_async_with_pipes(
       nullptr, args.data(), env.data(),
-      static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH), nullptr, nullptr, &child->pid,
-      nullptr, output, errors, &error);
+      static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH), nullptr, nullptr,
+      &child->pid, nullptr, output, errors, &error);
   if (!started) {
     ADD_FAILURE() << argv[0] << ": " << error->message;
     g_error_free(error);
@@ -79,8 +79,8 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& changes
   gchar** env = g_get_environ();
   for (const std::string& change : changes) {
     const auto equals = change.find('=');
-    env = g_environ_setenv(env, change.substr(0, equals).c_str(),
-                           change.substr(equals + 1).c_str(), TRUE);
+    env = g_environ_setenv(env, change.substr(0, equals).c_str(), change.substr(equals + 1).c_str(),
+                           TRUE);
   }
   std::vector<std::string> result;
   for (gchar** var = env; *var != nullptr; ++var) result.emplace_back(*var);
@@ -200,9 +200,10 @@ class LiveServer : public ::testing::Test {
   void WorkTheDialog() {
     // The dialog of the other process, once its pane is open: the pane names the printer's
     // model in the module's debug log.
-    ASSERT_TRUE(RunUntil([&] { return ServicesSaid("VELMORA q-RX730Series"); },
-                         std::chrono::seconds(60)))
-        << "no pane in the portal's dialog:\n" << servicesSaid_;
+    ASSERT_TRUE(
+        RunUntil([&] { return ServicesSaid("VELMORA q-RX730Series"); }, std::chrono::seconds(60)))
+        << "no pane in the portal's dialog:\n"
+        << servicesSaid_;
     pde::test::RealClickAt(40, 18);  // the first page's tab: the keyboard is in the tabs then
     RealKey(GDK_KEY_Right);
     RealKey(GDK_KEY_Right);
@@ -253,10 +254,10 @@ TEST_F(LiveServer, ThePortalsDialogHasTheTabAndItsJobTheDinTyped) {
   g_variant_builder_init(&settings, G_VARIANT_TYPE_VARDICT);
   g_variant_builder_add(&settings, "{sv}", "printer", g_variant_new_string(cups_.queue.c_str()));
   GVariant* prepared = CallAndWaitForResponse(
-      "PreparePrint", g_variant_new("(ss@a{sv}@a{sv}@a{sv})", "", "Portal test",
-                                    g_variant_builder_end(&settings),
-                                    g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0),
-                                    g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0)));
+      "PreparePrint",
+      g_variant_new("(ss@a{sv}@a{sv}@a{sv})", "", "Portal test", g_variant_builder_end(&settings),
+                    g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0),
+                    g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0)));
   ASSERT_NE(prepared, nullptr);
   GVariant* handedBack = g_variant_lookup_value(prepared, "settings", G_VARIANT_TYPE_VARDICT);
   ASSERT_NE(handedBack, nullptr);
@@ -270,8 +271,8 @@ TEST_F(LiveServer, ThePortalsDialogHasTheTabAndItsJobTheDinTyped) {
   g_variant_unref(handedBack);
   g_variant_unref(prepared);
 
-  const std::string pdf = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                          "/portal-test.pdf";
+  const std::string pdf =
+      std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/portal-test.pdf";
   WritePdf(pdf);
   const int fd = open(pdf.c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(fd, 0);

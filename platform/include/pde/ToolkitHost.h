@@ -26,9 +26,9 @@ struct ControlSnapshot {
   std::vector<std::string> items;  // a pop-up's menu item texts
   std::string text;                // an edit field's text (UTF-8)
   ControlEditTextSelectionRec selection{0, 0};
-  bool enabled = true;             // IsControlEnabled: the control and its embedders
+  bool enabled = true;  // IsControlEnabled: the control and its embedders
   bool focused = false;
-  int depth = 0;                   // 0 for the root's children
+  int depth = 0;  // 0 for the root's children
 };
 
 // Every control of the window, depth first in embedding order, the root excluded; empty for

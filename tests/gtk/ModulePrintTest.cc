@@ -435,6 +435,12 @@ TEST_F(LiveServer, PrintFollowsTheDinRuleThroughRealClicks) {
 TEST_F(LiveServer, OnlyADigitTheDinFieldTookReleasesPrint) {
   ASSERT_NO_FATAL_FAILURE(StartPrinting(queue_));
   ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
+  // A printer the pane declines and back: Print as GTK has it, then the rule again.
+  SelectInPrinterList(cups_.declined);
+  ASSERT_TRUE(RunUntil([&] { return SelectedPrinter() == cups_.declined; }));
+  SelectInPrinterList(queue_);
+  ASSERT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
+  EXPECT_TRUE(gtk_widget_is_sensitive(PrintButton()));
   RealClick(PageTab(kTabTitle));
   ASSERT_NO_FATAL_FAILURE(ClickChoice(0, "Private"));
   RealClick(Field(0));  // the caret in the full field, nothing selected
@@ -459,11 +465,12 @@ TEST_F(LiveServer, EachJobGetsTheOptionsOfItsOwnAnswer) {
   auto answer = [&](const std::string& code, int response) -> GtkPrintSettings* {
     GtkWidget* dialog = pde::test::ShowPrintDialog("Test", queue_);
     EXPECT_TRUE(RunUntil([&] { return Tab() != nullptr; }));
-    ShowTab();
-    Choose(0, "Private");
-    TypeOver(0, code);
+    RealClick(PageTab(kTabTitle));
+    ClickChoice(0, "Private");
+    RealClick(Field(0), 3);
+    RealType(code);
     EXPECT_TRUE(gtk_widget_is_sensitive(PrintButton()));
-    gtk_dialog_response(GTK_DIALOG(dialog), response);
+    RealClick(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), response));
     GtkPrintSettings* settings = gtk_print_unix_dialog_get_settings(GTK_PRINT_UNIX_DIALOG(dialog));
     gtk_widget_destroy(dialog);
     DrainEvents();

@@ -68,14 +68,8 @@ function(pde_install_private_runpath target dir)
 endfunction()
 
 # pdekit_gtk_module(<target>): builds the GTK module into the build tree's GTK module directory
-# (GTK_PATH=<build>/<libdir>/gtk-3.0 finds it there) and installs it into GTK's. Called for
-# pdekit-gtk-module by packaging/; the module's own directory may call it first.
+# (GTK_PATH=<build>/<libdir>/gtk-3.0 finds it there) and installs it into GTK's.
 function(pdekit_gtk_module target)
-  get_target_property(done ${target} PDE_GTK_MODULE_LAID_OUT)
-  if(done)
-    return()
-  endif()
-  set_target_properties(${target} PROPERTIES PDE_GTK_MODULE_LAID_OUT ON)
   # It links none of the project's libraries (it loads the pane's integration itself): no run path.
   set_target_properties(${target} PROPERTIES
     LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${PDE_INSTALL_GTK_MODULEDIR}

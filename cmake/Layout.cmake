@@ -34,6 +34,9 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${PDE_INSTALL_PRIVATE_L
 set(PDE_PLUGIN_DIR ${PROJECT_BINARY_DIR}/${PDE_INSTALL_PLUGINDIR})
 # pdehost's GUI part, which pdehost --gui loads from the private library directory.
 set(PDE_GUI_PART_FILE pdehost-gui.so)
+# The pane's GTK integration, which the GTK module loads from the private library directory when
+# the first print dialog is shown.
+set(PDE_GTK_INTEGRATION_FILE pdekit-gtk-integration.so)
 
 # pde_relative_path(<var> <from> <to>): the path from one prefix-relative directory to another.
 function(pde_relative_path var from to)
@@ -65,17 +68,12 @@ function(pde_install_private_runpath target dir)
 endfunction()
 
 # pdekit_gtk_module(<target>): builds the GTK module into the build tree's GTK module directory
-# (GTK_PATH=<build>/<libdir>/gtk-3.0 finds it there) and installs it into GTK's. Called for
-# pdekit-gtk-module by packaging/; the module's own directory may call it first.
+# (GTK_PATH=<build>/<libdir>/gtk-3.0 finds it there) and installs it into GTK's.
 function(pdekit_gtk_module target)
-  get_target_property(done ${target} PDE_GTK_MODULE_LAID_OUT)
-  if(done)
-    return()
-  endif()
-  set_target_properties(${target} PROPERTIES PDE_GTK_MODULE_LAID_OUT ON)
+  # It links none of the project's libraries (it loads the pane's integration itself): no run path.
   set_target_properties(${target} PROPERTIES
-    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${PDE_INSTALL_GTK_MODULEDIR})
-  pde_install_private_runpath(${target} ${PDE_INSTALL_GTK_MODULEDIR})
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${PDE_INSTALL_GTK_MODULEDIR}
+    INSTALL_RPATH "" BUILD_WITH_INSTALL_RPATH ON)
   install(TARGETS ${target} LIBRARY DESTINATION ${PDE_INSTALL_GTK_MODULEDIR})
 endfunction()
 

@@ -31,16 +31,13 @@ bool EndsWithDirectory(const std::string& directory, std::string_view installDir
 }
 
 // The install prefix of the tree binaryFile lies in, reached from the directory the binary was
-// installed into: the private library directory for the programs, GTK's module directory for the
-// GTK module, else the program directory.
+// installed into: the private library directory for the programs and the GTK module's
+// integration, else the program directory.
 std::filesystem::path PrefixOf(const std::string& binaryFile) {
   const std::filesystem::path directory = std::filesystem::path(binaryFile).parent_path();
   const std::string text = directory.generic_string();
   if (EndsWithDirectory(text, PDE_INSTALL_PRIVATE_LIBDIR)) {
     return directory / PDE_PREFIX_FROM_PRIVATE_LIBDIR;
-  }
-  if (EndsWithDirectory(text, PDE_INSTALL_GTK_MODULEDIR)) {
-    return directory / PDE_PREFIX_FROM_GTK_MODULEDIR;
   }
   return directory / PDE_PREFIX_FROM_BINDIR;
 }

@@ -7,14 +7,14 @@
 
 namespace pdehost {
 
-// The absolute path of the program or shared module this code is linked into (pdehost, pdeprint,
-// the GTK module), found with dladdr; empty when the system cannot tell.
+// The absolute path of the program or shared object this code is linked into (pdehost, pdeprint,
+// the GTK module's integration), found with dladdr; empty when the system cannot tell.
 std::string OwnBinaryFile();
 
 // The plug-in directory: $PDE_PLUGIN_DIR when set, else the one of the tree binaryFile lies in
-// (<prefix>/<libdir>/pdekit/plugins, reached from the private library directory for the programs,
-// from GTK's module directory for the module, else from the program directory). Never a build
-// directory compiled in. Empty when binaryFile is.
+// (<prefix>/<libdir>/pdekit/plugins, reached from the private library directory for the programs
+// and the GTK module's integration, else from the program directory). Never a build directory
+// compiled in. Empty when binaryFile is.
 std::string PlugInDirectory(const std::string& binaryFile = OwnBinaryFile());
 
 // Checks that PlugInDirectory() is a directory that code may be loaded from

@@ -1,6 +1,7 @@
 // GtkDriving.cc: synthesised key events and offscreen drawing for the GTK tests.
 #include "GtkDriving.h"
 
+#include <dlfcn.h>
 #include <gtk/gtkunixprint.h>
 
 namespace pde::test {
@@ -123,6 +124,21 @@ GtkWidget* ShowPrintDialog(const char* title, const std::string& printer) {
   g_object_unref(settings);
   gtk_widget_show(dialog);
   return dialog;
+}
+
+std::string SelectedPrinter(GtkWidget* dialog) {
+  GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog));
+  return printer != nullptr ? gtk_printer_get_name(printer) : "";
+}
+
+long ModuleLiveObjects() {
+  using CountFunction = long (*)();
+  void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
+  if (layer == nullptr) return -1;
+  auto count = reinterpret_cast<CountFunction>(dlsym(layer, "_ZN3pde15LiveObjectCountEv"));
+  const long objects = count != nullptr ? count() : -1;
+  dlclose(layer);
+  return objects;
 }
 
 void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state) {

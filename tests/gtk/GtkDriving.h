@@ -30,6 +30,14 @@ bool FindRow(GtkTreeModel* model, std::string_view text, GtkTreeIter* iter);
 // printer its settings name (borrowed: the caller destroys it).
 GtkWidget* ShowPrintDialog(const char* title, const std::string& printer);
 
+// The name of the printer dialog (a GtkPrintUnixDialog) has selected; empty while it has none.
+std::string SelectedPrinter(GtkWidget* dialog);
+
+// The live objects of the Core Foundation layer that the GTK module loaded into this process;
+// -1 when they cannot be counted. GTK loads modules with local binding: the count is asked of
+// the layer's library directly.
+long ModuleLiveObjects();
+
 // Sends a real key press and release for keyval with the modifier state to widget's toplevel,
 // through gtk_main_do_event, as the X server's events arrive: the toplevel hands them to its
 // focus widget.

@@ -8,7 +8,6 @@
 // an lpoptions default for the queue, and a TMPDIR that must be empty again at the end; nor may
 // the module leave any object of its panes alive.
 #include <cups/cups.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <gtk/gtkunixprint.h>
@@ -60,18 +59,6 @@ constexpr const char* kPaneOptionTexts[] = {"Print Mode", "Private Print DIN", "
                                             "Print Blank Pages", "Distinguish Thin Lines"};
 
 std::vector<std::string> debugLog;  // every message of the module's log domain
-
-// The live objects of the module's Core Foundation layer; -1 when they cannot be counted. GTK
-// loads modules with local binding: the count is asked of the layer's library directly.
-long LiveObjects() {
-  using CountFunction = long (*)();
-  void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
-  if (layer == nullptr) return -1;
-  auto count = reinterpret_cast<CountFunction>(dlsym(layer, "_ZN3pde15LiveObjectCountEv"));
-  const long objects = count != nullptr ? count() : -1;
-  dlclose(layer);
-  return objects;
-}
 
 bool IsInside(GtkWidget* widget, GtkWidget* ancestor) {
   return ancestor != nullptr && (widget == ancestor || gtk_widget_is_ancestor(widget, ancestor));
@@ -145,11 +132,7 @@ class LiveServer : public ::testing::Test {
     return dialog;
   }
 
-  std::string SelectedPrinter() const {
-    GtkPrinter* printer =
-        gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(Dialog()));
-    return printer != nullptr ? gtk_printer_get_name(printer) : "";
-  }
+  std::string SelectedPrinter() const { return pde::test::SelectedPrinter(Dialog()); }
 
   // The notebook page whose tab says kTabTitle, when it is shown.
   GtkWidget* Tab() const {
@@ -554,7 +537,7 @@ TEST_F(LiveServer, HundredsOfDialogsLeaveTheApplicationAsItWas) {
     }
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
       ++use.descriptors;
-    use.objects = LiveObjects();
+    use.objects = pde::test::ModuleLiveObjects();
     return use;
   };
   // The application's output goes to a file meanwhile.
@@ -723,7 +706,7 @@ int main(int argc, char** argv) {
     std::cerr << "files left in " << tmp << "\n";
     status = 1;
   }
-  if (status == 0 && std::getenv("CUPS_SERVER") != nullptr && LiveObjects() != 0) {
+  if (status == 0 && std::getenv("CUPS_SERVER") != nullptr && pde::test::ModuleLiveObjects() != 0) {
     std::cerr << "the module's objects cannot be counted or are left alive\n";
     status = 1;
   }

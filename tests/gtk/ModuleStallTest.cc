@@ -25,6 +25,7 @@
 namespace {
 
 using pde::test::RunUntil;
+using pde::test::SelectedPrinter;
 
 constexpr int kDialogs = 30;
 // Far beyond the test's waits: only cancellation can end a fetch in time.
@@ -55,11 +56,6 @@ std::string Holdings() {
 
 bool TmpIsEmpty() {
   return std::filesystem::is_empty(std::getenv("TMPDIR"));
-}
-
-std::string SelectedPrinter(GtkWidget* dialog) {
-  GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog));
-  return printer != nullptr ? gtk_printer_get_name(printer) : "";
 }
 
 // Opens a dialog for queue, waits until the module's fetch has made its file, destroys it.

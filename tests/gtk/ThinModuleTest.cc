@@ -6,7 +6,6 @@
 // LiveServer.* runs under tests/cups/private-cupsd.sh with the build's module; NoIntegration.*
 // with a copy of the module that has no integration beside it (PDE_TEST_MISSING_INTEGRATION
 // names the path it must look at).
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <gtk/gtkunixprint.h>
@@ -24,6 +23,7 @@
 namespace {
 
 using pde::test::RunUntil;
+using pde::test::SelectedPrinter;
 using pde::test::WidgetsOf;
 
 // What the printing side brings into a process, as named in /proc/self/maps.
@@ -42,32 +42,6 @@ std::string Mapped(const char* name) {
       return line.substr(slash);
   }
   return "";
-}
-
-// The live objects of the integration's Core Foundation layer; -1 when they cannot be counted.
-long LiveObjects() {
-  using CountFunction = long (*)();
-  void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
-  if (layer == nullptr) return -1;
-  auto count = reinterpret_cast<CountFunction>(dlsym(layer, "_ZN3pde15LiveObjectCountEv"));
-  const long objects = count != nullptr ? count() : -1;
-  dlclose(layer);
-  return objects;
-}
-
-GtkWidget* ShowDialog(const char* printer) {
-  GtkWidget* dialog = gtk_print_unix_dialog_new("Test", nullptr);
-  GtkPrintSettings* settings = gtk_print_settings_new();
-  gtk_print_settings_set_printer(settings, printer);
-  gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), settings);
-  g_object_unref(settings);
-  gtk_widget_show(dialog);
-  return dialog;
-}
-
-std::string SelectedPrinter(GtkWidget* dialog) {
-  GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog));
-  return printer != nullptr ? gtk_printer_get_name(printer) : "";
 }
 
 // The dialog's visible notebook page titled as the pane's tab, or null.
@@ -106,12 +80,13 @@ class NoIntegration : public ThinModule {};
 TEST_F(LiveServer, TheFirstPrintDialogLoadsThePrintingSideAndGetsTheTab) {
   const char* queue = std::getenv("PDE_TEST_CUPS_QUEUE");
   if (queue == nullptr) GTEST_SKIP() << "needs the private server of tests/cups/private-cupsd.sh";
-  GtkWidget* dialog = ShowDialog(queue);
+  GtkWidget* dialog = pde::test::ShowPrintDialog("Test", queue);
   EXPECT_TRUE(RunUntil([&] { return SelectedPrinter(dialog) == queue && Tab(dialog) != nullptr; }))
       << "no tab for " << queue;
   for (const char* name : kPrintingSide) EXPECT_NE(Mapped(name), "") << name << " is not loaded";
   gtk_widget_destroy(dialog);
-  EXPECT_TRUE(RunUntil([] { return LiveObjects() == 0; })) << LiveObjects() << " objects alive";
+  EXPECT_TRUE(RunUntil([] { return pde::test::ModuleLiveObjects() == 0; }))
+      << pde::test::ModuleLiveObjects() << " objects alive";
 }
 
 TEST_F(NoIntegration, DialogsStayGtksWithOneLineSayingWhy) {
@@ -120,7 +95,7 @@ TEST_F(NoIntegration, DialogsStayGtksWithOneLineSayingWhy) {
   // GTK's file back end alone: nothing of CUPS, GTK's included, is needed to show a dialog.
   g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
   for (int dialogs = 1; dialogs <= 2; ++dialogs) {
-    GtkWidget* dialog = ShowDialog("Print to File");
+    GtkWidget* dialog = pde::test::ShowPrintDialog("Test", "Print to File");
     EXPECT_TRUE(RunUntil([&] { return SelectedPrinter(dialog) != ""; }));
     EXPECT_EQ(Tab(dialog), nullptr);
     gtk_widget_destroy(dialog);

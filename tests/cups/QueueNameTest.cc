@@ -4,20 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 
 namespace pde::cups::internal {
 namespace {
-
-TEST(QueueName, ChecksEveryByteAsAOneByteName) {
-  constexpr std::string_view kRefused = "/\\#?'\"";
-  for (int byte = 0; byte < 256; ++byte) {
-    const std::string name(1, static_cast<char>(byte));
-    const bool control = byte <= 0x20 || byte == 0x7F;
-    const bool refused = kRefused.find(static_cast<char>(byte)) != std::string_view::npos;
-    EXPECT_EQ(IsValidQueueName(name), !control && !refused) << "byte 0x" << std::hex << byte;
-  }
-}
 
 TEST(QueueName, ChecksLengthAndEveryPosition) {
   EXPECT_FALSE(IsValidQueueName(""));
@@ -29,6 +18,8 @@ TEST(QueueName, ChecksLengthAndEveryPosition) {
   EXPECT_FALSE(IsValidQueueName("laser/2"));
   EXPECT_FALSE(IsValidQueueName("laser\n"));
   EXPECT_FALSE(IsValidQueueName(std::string("la\0ser", 6)));
+  for (const char* refused : {"a#b", "a?b", "a\\b", "a'b", "a\"b", "a\x7f"})
+    EXPECT_FALSE(IsValidQueueName(refused)) << refused;
 }
 
 TEST(QueueName, EncodesAllButUnreservedBytesForAPath) {

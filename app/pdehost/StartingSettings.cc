@@ -48,19 +48,20 @@ void SpellAsThePpd(const PpdOptionIndex& ppdOptions, SettingList* settings) {
   }
 }
 
-// The PPD's defaults and the queue's saved defaults, DIN digits left out.
-bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::PpdOption>& ppdOptions,
-                      const PpdOptionIndex& index, SettingList* settings, std::string* error) {
+}  // namespace
+
+bool GatherQueueDefaults(const std::string& queue,
+                         const std::vector<pde::cups::PpdOption>& ppdOptions, SettingList* settings,
+                         std::vector<std::string>* notes, std::string* error) {
+  settings->clear();
   for (const pde::cups::PpdOption& option : ppdOptions) {
     if (!IsSecretKeyword(option.keyword) && !option.defaultChoice.empty()) {
       settings->emplace_back(option.keyword, option.defaultChoice);
     }
   }
   pde::cups::OptionList saved;
-  std::vector<std::string> skipped;
-  if (!pde::cups::GetQueueDefaults(queue, &saved, error, &skipped)) return false;
-  for (const std::string& note : skipped)
-    std::cerr << "pdehost: " << pde::EscapeBytes(note) << "\n";
+  if (!pde::cups::GetQueueDefaults(queue, &saved, error, notes)) return false;
+  const PpdOptionIndex index = IndexByKeyword(ppdOptions);
   SpellAsThePpd(index, &saved);
   std::string ignored;
   for (const auto& [keyword, value] : saved) {
@@ -72,29 +73,27 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
     }
   }
   if (!ignored.empty()) {
-    std::cerr << "pdehost: "
-              << pde::EscapeBytes("the saved defaults of queue \"" + queue +
-                                  "\" hold DIN digits (" + ignored +
-                                  "); they are ignored: a saved DIN never fills the DIN field")
-              << "\n";
+    notes->push_back("the saved defaults of queue \"" + queue + "\" hold DIN digits (" + ignored +
+                     "); they are ignored: a saved DIN never fills the DIN field");
   }
   return true;
 }
-
-}  // namespace
 
 bool GatherStartingSettings(const HostOptions& options,
                             const std::vector<pde::cups::PpdOption>& ppdOptions,
                             SettingList* settings,
                             std::unordered_map<std::string, std::string>* origins,
-                            std::string* error) {
+                            std::string* error, SettingList* queueDefaults) {
   origins->clear();
   settings->clear();
   const PpdOptionIndex index = IndexByKeyword(ppdOptions);
+  std::vector<std::string> notes;
   if (!options.printerQueue.empty() &&
-      !AddQueueDefaults(options.printerQueue, ppdOptions, index, settings, error)) {
+      !GatherQueueDefaults(options.printerQueue, ppdOptions, settings, &notes, error)) {
     return false;
   }
+  for (const std::string& note : notes) std::cerr << "pdehost: " << pde::EscapeBytes(note) << "\n";
+  if (queueDefaults != nullptr) *queueDefaults = *settings;
   SettingList more;
   std::vector<int> lineNumbers;
   if (!options.settingsPath.empty() &&

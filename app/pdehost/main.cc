@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "DefaultsSave.h"
 #include "DialogSession.h"
 #include "GuiSession.h"
 #include "OptionCheck.h"
@@ -102,19 +103,42 @@ int PrintFile(const HostOptions& options, DialogSession* session, OptionCheck* c
   return kExitOk;
 }
 
+// The starting options as the ticket will hold them: a later entry for a key wins.
+OptionMap Starting(const SettingList& settings) {
+  OptionMap options;
+  for (const auto& [keyword, value] : settings) options[keyword] = value;
+  return options;
+}
+
+// After the session: saves the pane's settings that differ from the queue's own defaults as its
+// defaults (--save-defaults). Returns the exit status.
+int SaveDefaults(const HostOptions& options, DialogSession* session,
+                 const std::vector<pde::cups::PpdOption>& ppdOptions,
+                 const SettingList& queueDefaults) {
+  if (!session->paneShown())
+    return BadInput("no pane for queue \"" + options.printerQueue + "\": no default is saved");
+  const OSStatus synced = session->Sync(false);
+  if (synced != noErr) {
+    return BadInput("the pane's Sync failed (status " + std::to_string(synced) +
+                    "): no default is saved");
+  }
+  OptionMap chosen;
+  std::vector<std::string> messages;
+  std::string error;
+  const bool saved =
+      session->PrintSettings(&chosen, &error) &&
+      SavePaneDefaults(options.printerQueue, ppdOptions, Starting(queueDefaults), chosen,
+                       &messages, &error);
+  for (const std::string& message : messages) Say("pdehost: " + message);
+  return saved ? kExitOk : BadInput(error);
+}
+
 // The session's script: --script, the bundled demo, or (with no script) the dialog confirmed as
 // it stands, which is one `print`.
 bool LoadScript(const HostOptions& options, Script* script, std::string* error) {
   if (!options.scriptPath.empty()) return ReadScriptFile(options.scriptPath, script, error);
   if (RunsDemo(options)) return ReadScriptFile(DemoScriptPath(), script, error);
   return ParseScript("print\n", "", script, error);
-}
-
-// The starting options as the ticket will hold them: a later entry for a key wins.
-OptionMap Starting(const SettingList& settings) {
-  OptionMap options;
-  for (const auto& [keyword, value] : settings) options[keyword] = value;
-  return options;
 }
 
 // Runs the session; returns the exit status and fills *out with what goes to standard output.
@@ -129,17 +153,19 @@ int RunSession(const HostOptions& options, std::string* out) {
   PpdFacts facts;
   Script script;
   SessionSetup setup;
+  SettingList queueDefaults;
   std::vector<pde::cups::PpdOption> ppdOptions;
   std::unordered_map<std::string, std::string> origins;  // "FILE:LINE: " of --settings' keywords
   if (!ScanPpd(ppdPath, &facts, &error) ||
       (!options.gui && !LoadScript(options, &script, &error)) ||
       !pde::cups::ReadPpdOptions(ppdPath, &ppdOptions, &error) ||
-      !GatherStartingSettings(options, ppdOptions, &setup.settings, &origins, &error) ||
+      !GatherStartingSettings(options, ppdOptions, &setup.settings, &origins, &error,
+                              &queueDefaults) ||
       !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {
     return BadInput(error);
   }
   setup.ppdPath = ppdPath;
-  OptionCheck check(std::move(ppdOptions), options.strict);
+  OptionCheck check(ppdOptions, options.strict);
   if (!check.Check(Starting(setup.settings), "", &error, &origins)) return BadInput(error);
 
   InjectFailures(options.failures);
@@ -149,6 +175,8 @@ int RunSession(const HostOptions& options, std::string* out) {
   if (options.gui) {
     const int status = RunGuiSession(&session, options, &check, out);
     if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
+    if (status == kExitOk && options.saveDefaults)
+      return SaveDefaults(options, &session, ppdOptions, queueDefaults);
     return status == kExitOk && !options.printFile.empty()
                ? PrintFile(options, &session, &check, out)
                : status;
@@ -160,6 +188,7 @@ int RunSession(const HostOptions& options, std::string* out) {
   if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
   switch (result.outcome) {
     case RunOutcome::kCompleted:
+      if (options.saveDefaults) return SaveDefaults(options, &session, ppdOptions, queueDefaults);
       return options.printFile.empty() ? kExitOk : PrintFile(options, &session, &check, out);
     case RunOutcome::kExpectFailed:
       Say("pdehost: " + result.message);

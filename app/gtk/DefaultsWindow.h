@@ -36,6 +36,8 @@ class DefaultsWindow {
   void Present() { window_->Present(); }
   // The window, its pane and buttons (borrowed).
   HostWindow& window() const { return *window_; }
+  // The dialog session (borrowed).
+  const pdehost::DialogSession& session() const { return session_; }
 
  private:
   // The fetched copy of the PPD, removed once the session that reads it is gone.

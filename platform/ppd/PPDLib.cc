@@ -14,7 +14,7 @@
 
 #include "CompiledPPDs.h"
 #include "pde/CFHost.h"
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 #include "pde/EscapedText.h"
 #include "pde/PPDHost.h"
 #include "pde/PrintingHost.h"

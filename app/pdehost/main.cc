@@ -18,12 +18,14 @@
 #include "TemporaryPpd.h"
 #include "Version.h"
 #include "pde/CFHost.h"
-#include "pde/Diagnostics.h"
 #include "pde/EscapedText.h"
 #include "pde/InputFiles.h"
 #include "pde/PrintingHost.h"
 #include "pde/cups/CupsOptions.h"
 #include "pde/cups/CupsQueue.h"
+#ifdef PDEHOST_TESTING
+#include "pde/Diagnostics.h"
+#endif
 
 namespace {
 
@@ -32,7 +34,9 @@ using namespace pdehost;
 constexpr int kExitOk = 0;
 constexpr int kExitExpectFailed = 1;
 constexpr int kExitBadInput = 2;
-constexpr int kExitLeaked = 3;
+#ifdef PDEHOST_TESTING
+constexpr int kExitLeaked = 3;  // --check-leaks found objects alive after the session
+#endif
 
 // Writes a message line to standard error, its bytes escaped: names and texts in it may come
 // from files and servers.
@@ -47,7 +51,10 @@ bool ResolveBundle(const HostOptions& options, const std::string& ppdPath, const
     *bundlePath = options.bundlePath;
     return true;
   }
-  return LocateDialogExtension(ppdPath, facts, bundlePath, error);
+  std::vector<std::string> notes;
+  const bool located = LocateDialogExtension(ppdPath, facts, bundlePath, &notes, error);
+  for (const std::string& note : notes) Say("pdehost: " + note);
+  return located;
 }
 
 // The printer's PPD: --ppd, else the one the server holds for --printer (fetched into *fetched),
@@ -67,6 +74,7 @@ bool ResolvePpd(const HostOptions& options, TemporaryPpd* fetched, std::string* 
   return true;
 }
 
+#ifdef PDEHOST_TESTING
 void InjectFailures(const std::vector<InjectedFailure>& failures) {
   for (const InjectedFailure& failure : failures) {
     if (failure.allocation) {
@@ -76,6 +84,7 @@ void InjectFailures(const std::vector<InjectedFailure>& failures) {
     }
   }
 }
+#endif  // PDEHOST_TESTING
 
 // Says on standard error why the dialog goes on without the pane.
 void ReportMissingPane(const DialogSession& session, const PpdFacts& facts) {
@@ -142,7 +151,9 @@ int RunSession(const HostOptions& options, std::string* out) {
   OptionCheck check(std::move(ppdOptions), options.strict);
   if (!check.Check(Starting(setup.settings), "", &error, &origins)) return BadInput(error);
 
+#ifdef PDEHOST_TESTING
   InjectFailures(options.failures);
+#endif
   DialogSession session;
   if (!session.Open(setup, &error) || !session.Start(&error)) return BadInput(error);
   if (!session.paneShown()) ReportMissingPane(session, facts);
@@ -191,12 +202,14 @@ int main(int argc, char** argv) {
 
   std::string out;
   int status = RunSession(options, &out);
+#ifdef PDEHOST_TESTING
   pde::ClearInjectedFailures();
   if (options.checkLeaks && (pde::LiveObjectCount() != 0 || pde::LiveTicketCount() != 0)) {
     std::cerr << "pdehost: " << pde::LiveObjectCount() << " Core Foundation objects and "
               << pde::LiveTicketCount() << " tickets outlived the session\n";
     status = kExitLeaked;
   }
+#endif
   if (status != kExitBadInput) std::cout << out << std::flush;
   return status;
 }

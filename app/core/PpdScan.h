@@ -28,10 +28,10 @@ bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error);
 std::string BundleBaseName(const std::string& platformPath);
 
 // The bundle a printing system loads for this PPD: its first dialog extension, mapped by base name
-// into the plug-in directory, else the bundle the build makes. Further dialog extensions are noted
-// on standard error. Returns false with *error "<ppdPath>:<line>: why" when the named bundle is
+// into the plug-in directory, else the bundle the build makes. Further dialog extensions are not
+// loaded; a line "<ppdPath>:<line>: only the first ..." for each is added to *notes. Returns false with *error "<ppdPath>:<line>: why" when the named bundle is
 // not in the plug-in directory, or as CheckPlugInDirectory() when there is no plug-in directory.
 bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, std::string* bundle,
-                           std::string* error);
+                           std::vector<std::string>* notes, std::string* error);
 
 }  // namespace pdehost

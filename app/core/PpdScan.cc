@@ -2,13 +2,11 @@
 #include "PpdScan.h"
 
 #include <filesystem>
-#include <iostream>
 #include <string_view>
 #include <system_error>
 
 #include "Files.h"
 #include "Paths.h"
-#include "pde/EscapedText.h"
 #include "pde/PPDHost.h"
 
 namespace pdehost {
@@ -70,7 +68,7 @@ std::string BundleBaseName(const std::string& platformPath) {
 }
 
 bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, std::string* bundle,
-                           std::string* error) {
+                           std::vector<std::string>* notes, std::string* error) {
   if (!CheckPlugInDirectory(error)) return false;
   if (facts.dialogExtensions.empty()) {
     *bundle = BuiltBundlePath();
@@ -78,11 +76,9 @@ bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, st
   }
   const DialogExtensionEntry& first = facts.dialogExtensions.front();
   for (size_t i = 1; i < facts.dialogExtensions.size(); ++i) {
-    std::cerr << "pdehost: "
-              << pde::EscapeBytes(ppdPath + ":" + std::to_string(facts.dialogExtensions[i].line) +
-                                  ": only the first dialog extension is loaded; not " +
-                                  facts.dialogExtensions[i].path)
-              << "\n";
+    notes->push_back(ppdPath + ":" + std::to_string(facts.dialogExtensions[i].line) +
+                     ": only the first dialog extension is loaded; not " +
+                     facts.dialogExtensions[i].path);
   }
   *bundle = PlugInDirectory() + "/" + BundleBaseName(first.path);
   std::error_code code;

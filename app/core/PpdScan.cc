@@ -1,11 +1,10 @@
-// PpdScan.cc: a line scan of a PPD for the keywords the host needs before loading a plug-in.
+// PpdScan.cc: what a host reads of a PPD before loading a plug-in, checked.
 #include "PpdScan.h"
 
 #include <filesystem>
 #include <string_view>
 #include <system_error>
 
-#include "Files.h"
 #include "Paths.h"
 #include "pde/PPDHost.h"
 
@@ -27,34 +26,25 @@ bool QuotedValue(std::string_view rest, std::string* value) {
 
 bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error) {
   *facts = PpdFacts();
-  std::string bytes;
-  if (!pde::CheckPPDFile(path, error) ||
-      !ReadWholeFile(path, pde::InputKind::kPPD, &bytes, error)) {
-    return false;
-  }
-  constexpr std::string_view kModelName = "*ModelName:";
-  constexpr std::string_view kDialogExtension = "*APDialogExtension:";
-  LineReader lines(bytes);
-  std::string_view line;
-  while (lines.Next(&line)) {
-    const int lineNumber = lines.lineNumber();
-    std::string value;
-    if (line.starts_with(kModelName)) {
-      if (!QuotedValue(line.substr(kModelName.size()), &value)) {
-        *error = path + ":" + std::to_string(lineNumber) + ": *ModelName needs a quoted value";
-        return false;
-      }
-      if (facts->modelName.empty()) facts->modelName = value;
-    } else if (line.starts_with(kDialogExtension)) {
-      if (!QuotedValue(line.substr(kDialogExtension.size()), &value) ||
-          BundleBaseName(value).empty()) {
-        *error = path + ":" + std::to_string(lineNumber) +
-                 ": *APDialogExtension needs a quoted bundle path";
-        return false;
-      }
-      facts->dialogExtensions.push_back({value, lineNumber});
+  pde::PPDFacts read;
+  if (!pde::ReadPPDFacts(path, &read, error)) return false;
+  std::string value;
+  for (const pde::PPDLine& line : read.modelNames) {
+    if (!QuotedValue(line.text, &value)) {
+      *error = path + ":" + std::to_string(line.line) + ": *ModelName needs a quoted value";
+      return false;
     }
+    if (facts->modelName.empty()) facts->modelName = value;
   }
+  for (const pde::PPDLine& line : read.dialogExtensions) {
+    if (!QuotedValue(line.text, &value) || BundleBaseName(value).empty()) {
+      *error = path + ":" + std::to_string(line.line) +
+               ": *APDialogExtension needs a quoted bundle path";
+      return false;
+    }
+    facts->dialogExtensions.push_back({value, line.line});
+  }
+  facts->options = std::move(read.options);
   return true;
 }
 

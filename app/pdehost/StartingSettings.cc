@@ -9,6 +9,7 @@
 
 #include "PaneKeywords.h"
 #include "pde/EscapedText.h"
+#include "pde/cups/CupsOptions.h"
 
 namespace pdehost {
 
@@ -23,11 +24,11 @@ std::string Folded(std::string text) {
 }
 
 // The PPD's options by keyword regardless of letter case, as CUPS finds them.
-using PpdOptionIndex = std::unordered_map<std::string, const pde::cups::PpdOption*>;
+using PpdOptionIndex = std::unordered_map<std::string, const pde::PPDOption*>;
 
-PpdOptionIndex IndexByKeyword(const std::vector<pde::cups::PpdOption>& ppdOptions) {
+PpdOptionIndex IndexByKeyword(const std::vector<pde::PPDOption>& ppdOptions) {
   PpdOptionIndex index;
-  for (const pde::cups::PpdOption& option : ppdOptions) {
+  for (const pde::PPDOption& option : ppdOptions) {
     index.emplace(Folded(option.keyword), &option);
   }
   return index;
@@ -49,9 +50,9 @@ void SpellAsThePpd(const PpdOptionIndex& ppdOptions, SettingList* settings) {
 }
 
 // The PPD's defaults and the queue's saved defaults, DIN digits left out.
-bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::PpdOption>& ppdOptions,
+bool AddQueueDefaults(const std::string& queue, const std::vector<pde::PPDOption>& ppdOptions,
                       const PpdOptionIndex& index, SettingList* settings, std::string* error) {
-  for (const pde::cups::PpdOption& option : ppdOptions) {
+  for (const pde::PPDOption& option : ppdOptions) {
     if (!IsSecretKeyword(option.keyword) && !option.defaultChoice.empty()) {
       settings->emplace_back(option.keyword, option.defaultChoice);
     }
@@ -84,7 +85,7 @@ bool AddQueueDefaults(const std::string& queue, const std::vector<pde::cups::Ppd
 }  // namespace
 
 bool GatherStartingSettings(const HostOptions& options,
-                            const std::vector<pde::cups::PpdOption>& ppdOptions,
+                            const std::vector<pde::PPDOption>& ppdOptions,
                             SettingList* settings,
                             std::unordered_map<std::string, std::string>* origins,
                             std::string* error) {

@@ -7,7 +7,7 @@
 
 #include "CommandLine.h"
 #include "Settings.h"
-#include "pde/cups/CupsOptions.h"
+#include "pde/PPDHost.h"
 
 namespace pdehost {
 
@@ -24,7 +24,7 @@ namespace pdehost {
 // names those the queue's defaults hold. Returns false with *error set when the queue's defaults
 // cannot be read or a file or list is bad.
 bool GatherStartingSettings(const HostOptions& options,
-                            const std::vector<pde::cups::PpdOption>& ppdOptions,
+                            const std::vector<pde::PPDOption>& ppdOptions,
                             SettingList* settings,
                             std::unordered_map<std::string, std::string>* origins,
                             std::string* error);

@@ -138,17 +138,15 @@ int RunSession(const HostOptions& options, std::string* out) {
   PpdFacts facts;
   Script script;
   SessionSetup setup;
-  std::vector<pde::cups::PpdOption> ppdOptions;
   std::unordered_map<std::string, std::string> origins;  // "FILE:LINE: " of --settings' keywords
   if (!ScanPpd(ppdPath, &facts, &error) ||
       (!options.gui && !LoadScript(options, &script, &error)) ||
-      !pde::cups::ReadPpdOptions(ppdPath, &ppdOptions, &error) ||
-      !GatherStartingSettings(options, ppdOptions, &setup.settings, &origins, &error) ||
+      !GatherStartingSettings(options, facts.options, &setup.settings, &origins, &error) ||
       !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {
     return BadInput(error);
   }
   setup.ppdPath = ppdPath;
-  OptionCheck check(std::move(ppdOptions), options.strict);
+  OptionCheck check(std::move(facts.options), options.strict);
   if (!check.Check(Starting(setup.settings), "", &error, &origins)) return BadInput(error);
 
 #ifdef PDEHOST_TESTING

@@ -13,8 +13,8 @@
 // - Chromium reads policies from /etc/chromium/policies only: it runs in a mount namespace of its
 //   own (unshare) where the test's directory is mounted over /etc/chromium, and with a fresh
 //   profile and no flag that would disable its preview.
-// Nothing outside the test's temporary directory is written: HOME and the XDG directories point
-// into it, and the browsers get no session bus (none is started or autolaunched for them).
+// Nothing outside the test's temporary directory is written: HOME, TMPDIR and the XDG
+// directories point into it, and the browsers get no session bus (none is started or autolaunched for them).
 //
 // The test works the browsers' windows from outside, as a person does: real keys and clicks
 // through XTEST, at places found from the windows' titles and geometry. Run by
@@ -160,6 +160,7 @@ class LiveServer : public ::testing::Test {
     home_ = work_ / "home";
     fs::create_directories(home_ / "run");
     fs::permissions(home_ / "run", fs::perms::owner_all);
+    fs::create_directories(home_ / "tmp");
     WriteFile(work_ / "hello.html",
               "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Print test</title>"
               "</head><body><h1>Hello from a browser</h1></body></html>\n");
@@ -192,6 +193,7 @@ class LiveServer : public ::testing::Test {
         "XDG_CACHE_HOME=" + (home_ / ".cache").string(),
         "XDG_DATA_HOME=" + (home_ / ".local/share").string(),
         "XDG_RUNTIME_DIR=" + (home_ / "run").string(),
+        "TMPDIR=" + (home_ / "tmp").string(),
         "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (work_ / "no-bus").string(),
         "G_MESSAGES_DEBUG=pdekit",
         "GTK_USE_PORTAL=0"};

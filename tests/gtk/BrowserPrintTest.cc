@@ -58,7 +58,8 @@ constexpr char kChromium[] = "/usr/lib/chromium/chromium";
 constexpr char kChromiumConfiguration[] = "/etc/chromium";
 
 // The preferences of Firefox's profile: no first-run pages, nothing that reaches the network
-// (any connection Firefox still tries goes to a closed local port through the proxy), and the
+// (every name resolves to this machine, without asking a name server, and any connection Firefox
+// still tries goes to a closed local port through the proxy), and the
 // preview preferred over the system dialog, as a user could set it.
 constexpr char kUserPreferences[] = R"(user_pref("print.prefer_system_dialog", false);
 user_pref("browser.shell.checkDefaultBrowser", false);
@@ -86,6 +87,9 @@ user_pref("network.proxy.http_port", 9);
 user_pref("network.proxy.ssl", "127.0.0.1");
 user_pref("network.proxy.ssl_port", 9);
 user_pref("network.proxy.socks_remote_dns", true);
+user_pref("network.dns.forceResolve", "127.0.0.1");
+user_pref("network.dns.native_https_query", false);
+user_pref("services.settings.server", "http://127.0.0.1:9/v1");
 )";
 
 // A top-level window on the screen: its place and size.
@@ -111,13 +115,18 @@ std::string WindowTitle(Display* display, Window window) {
 }
 
 // Finds the viewable top-level window whose title is title, or starts with it when prefix is
-// set (there is no window manager: top-level windows are the root window's children).
+// set (there is no window manager: top-level windows are the root window's children). A window
+// the browser destroys meanwhile is passed over: its X errors are trapped, not fatal.
 bool FindWindow(const std::string& title, bool prefix, WindowArea* area) {
-  Display* display = gdk_x11_display_get_xdisplay(gdk_display_get_default());
+  GdkDisplay* gdkDisplay = gdk_display_get_default();
+  Display* display = gdk_x11_display_get_xdisplay(gdkDisplay);
   Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
-  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+  gdk_x11_display_error_trap_push(gdkDisplay);
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
     return false;
+  }
   bool found = false;
   for (unsigned i = 0; i < count && !found; ++i) {
     XWindowAttributes attributes;
@@ -131,6 +140,7 @@ bool FindWindow(const std::string& title, bool prefix, WindowArea* area) {
     }
   }
   if (children != nullptr) XFree(children);
+  gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
   return found;
 }
 

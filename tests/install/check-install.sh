@@ -208,11 +208,13 @@ generator=/usr/lib/systemd/user-environment-generators/30-systemd-environment-d-
 if [ -x "$generator" ]; then
   mkdir -p "$work/config/environment.d"
   cp "$source/packaging/60-pdekit-gtk-module.conf" "$work/config/environment.d/"
-  for before in "" gail; do
-    expected=GTK_MODULES=${before:+$before:}pdekit-gtk-module
-    env -i XDG_CONFIG_HOME="$work/config" ${before:+GTK_MODULES=$before} "$generator" |
-      grep -qx "$expected" || fail "the environment.d file does not give $expected"
-    echo "$expected"
+  for variable in GTK_MODULES GTK3_MODULES; do
+    for before in "" gail; do
+      expected=$variable=${before:+$before:}pdekit-gtk-module
+      env -i XDG_CONFIG_HOME="$work/config" ${before:+$variable=$before} "$generator" |
+        grep -qx "$expected" || fail "the environment.d file does not give $expected"
+      echo "$expected"
+    done
   done
 else
   echo "systemd's environment.d generator is not installed: skipped"

@@ -87,7 +87,7 @@ function(pde_launched_program target)
   install(TARGETS ${target} RUNTIME DESTINATION ${PDE_INSTALL_PRIVATE_LIBDIR})
 
   set(files "\"$<TARGET_FILE_NAME:${target}>\"")
-  foreach(layer diagnostics corefoundation toolkit printing ppd)
+  foreach(layer corefoundation toolkit printing ppd)
     if(TARGET pde_${layer})
       string(APPEND files ", \"$<TARGET_FILE_NAME:pde_${layer}>\"")
     endif()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# One CI stage: runs every golden host session of tests/host/sessions through pdehost under
-# valgrind memcheck, comparing its output as the test suite does. Fails on any memcheck error
+# One CI stage: runs every golden host session of tests/host/sessions through pdehost's test build
+# (the one the test suite runs them through) under valgrind memcheck, comparing its output as the test suite does. Fails on any memcheck error
 # or any block definitely or indirectly lost.
 #   scripts/ci-memcheck.sh [BUILD_DIR]   (default build/ci: a build without sanitizers)
 set -euo pipefail
@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 build=$(realpath "${1:-build/ci}")
 source=$PWD
-pdehost=$build/bin/pdehost
+pdehost=$(find "$build/lib" -path '*/pdekit/pdehost-testing' -type f -print -quit)
 if [ ! -x "$pdehost" ]; then
   echo "$0: no pdehost in $build (build the ci preset first)" >&2
   exit 2
@@ -18,8 +18,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/logs"
 
-# pdehost as the sessions see it, run under memcheck with one log per process (its launcher in
-# bin/ runs the program itself, which memcheck follows).
+# pdehost as the sessions see it, run under memcheck with one log per process.
 cat >"$work/pdehost" <<WRAPPER
 #!/bin/sh
 exec valgrind --quiet --error-exitcode=1 --leak-check=full --trace-children=yes \\

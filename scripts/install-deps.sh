@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   libgtk-3-dev libxtst-dev xvfb xauth dbus-x11 at-spi2-core
   xdg-desktop-portal xdg-desktop-portal-gtk libgtk-4-dev
+  firefox-esr chromium
   fonts-vlgothic
   scdoc man-db file lintian
 )

@@ -3,10 +3,9 @@
 
 #include <unistd.h>
 
-#include "DefaultsSave.h"
 #include "PpdScan.h"
 #include "PrinterPane.h"
-#include "StartingSettings.h"
+#include "SavedDefaults.h"
 
 namespace pde::gtk {
 
@@ -20,11 +19,11 @@ std::unique_ptr<DefaultsWindow> DefaultsWindow::Open(const std::string& queue, D
   pdehost::PpdFacts facts;
   pdehost::SessionSetup setup;
   if (window->ppd_.path.empty() || !pdehost::ScanPpd(window->ppd_.path, &facts, error) ||
-      !pde::cups::ReadPpdOptions(window->ppd_.path, &window->ppdOptions_, error) ||
-      !pdehost::GatherQueueDefaults(queue, window->ppdOptions_, &setup.settings, notes, error) ||
-      !pdehost::LocateDialogExtension(window->ppd_.path, facts, &setup.bundlePath, error)) {
+      !pdehost::GatherQueueDefaults(queue, facts.options, &setup.settings, notes, error) ||
+      !pdehost::LocateDialogExtension(window->ppd_.path, facts, &setup.bundlePath, notes, error)) {
     return nullptr;
   }
+  window->ppdOptions_ = facts.options;
   for (const auto& [keyword, value] : setup.settings) window->start_[keyword] = value;
   setup.ppdPath = window->ppd_.path;
   if (!window->session_.Open(setup, error) || !window->session_.Start(error)) return nullptr;

@@ -9,7 +9,7 @@
 
 #include "DialogSession.h"
 #include "HostWindow.h"
-#include "pde/cups/CupsOptions.h"
+#include "pde/PPDHost.h"
 
 namespace pde::gtk {
 
@@ -21,10 +21,10 @@ class DefaultsWindow {
   using Done = std::function<void(Outcome outcome, const std::vector<std::string>& messages)>;
 
   // Fetches queue's PPD, starts a dialog session whose ticket holds the queue's defaults
-  // (GatherQueueDefaults, which gives *notes its lines) and makes the window, not shown. Save
-  // saves the pane's settings (SavePaneDefaults); done is then called once: kSaved or kFailed
-  // after Save, kCancelled for Cancel, Escape or closing the window. It may destroy the window.
-  // Returns null with *error set when the queue does not exist or has no PPD, the server does not
+  // (GatherQueueDefaults and LocateDialogExtension give *notes their lines) and makes the
+  // window, not shown. Save saves the pane's settings (SavePaneDefaults); done is then called
+  // once: kSaved or kFailed after Save, kCancelled for Cancel, Escape or closing the window. It
+  // may destroy the window. Returns null with *error set when the queue does not exist or has no PPD, the server does not
   // answer, the PPD or the bundle cannot be read, or the pane declines the printer.
   static std::unique_ptr<DefaultsWindow> Open(const std::string& queue, Done done,
                                               std::vector<std::string>* notes, std::string* error);
@@ -52,7 +52,7 @@ class DefaultsWindow {
   // Destroyed in reverse order: the window, then the session (Terminate), then the PPD.
   std::string queue_;
   FetchedFile ppd_;
-  std::vector<pde::cups::PpdOption> ppdOptions_;
+  std::vector<pde::PPDOption> ppdOptions_;
   pdehost::OptionMap start_;  // the queue's defaults the pane started from
   Done done_;
   pdehost::DialogSession session_;

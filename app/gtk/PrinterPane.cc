@@ -1,10 +1,12 @@
 // PrinterPane.cc: opens the plug-in's pane for a CUPS queue and closes it in the right order.
 #include "PrinterPane.h"
 
+#include <glib.h>
 #include <unistd.h>
 
 #include "PpdScan.h"
 #include "pde/CFHost.h"
+#include "pde/EscapedText.h"
 
 namespace pde::gtk {
 namespace {
@@ -29,10 +31,12 @@ std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const s
 
   pdehost::PpdFacts facts;
   pdehost::SessionSetup setup;
-  if (!pdehost::ScanPpd(pane->ppd_.path, &facts, why) ||
-      !pdehost::LocateDialogExtension(pane->ppd_.path, facts, &setup.bundlePath, why)) {
-    return nullptr;
-  }
+  std::vector<std::string> notes;
+  const bool located =
+      pdehost::ScanPpd(pane->ppd_.path, &facts, why) &&
+      pdehost::LocateDialogExtension(pane->ppd_.path, facts, &setup.bundlePath, &notes, why);
+  for (const std::string& note : notes) g_debug("%s", pde::EscapeBytes(note).c_str());
+  if (!located) return nullptr;
   if (CFPtr<CFBundleRef> bundle = OpenBundle(setup.bundlePath))
     pane->localizations_ = PreferredLocalizations(bundle.get());
   setup.ppdPath = pane->ppd_.path;

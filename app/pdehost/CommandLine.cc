@@ -10,6 +10,7 @@ namespace pdehost {
 
 namespace {
 
+#ifdef PDEHOST_TESTING
 std::optional<int> ParseInt(std::string_view text) {
   int value = 0;
   const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -54,6 +55,7 @@ bool ParseFailure(std::string_view text, bool allocation, InjectedFailure* failu
   }
   return true;
 }
+#endif  // PDEHOST_TESTING
 
 struct OptionRule {
   std::string_view name;
@@ -153,6 +155,8 @@ const std::vector<OptionRule>& Specs() {
          o->version = true;
          return std::string();
        }},
+#ifdef PDEHOST_TESTING
+      // The test build's hooks, left out of the usage text.
       {"--check-leaks", false,
        [](HostOptions* o, const std::string&) -> std::string {
          o->checkLeaks = true;
@@ -174,6 +178,7 @@ const std::vector<OptionRule>& Specs() {
          o->failures.push_back(failure);
          return "";
        }},
+#endif  // PDEHOST_TESTING
   };
   return rules;
 }

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "Emitters.h"
+
 namespace pdehost {
 
-// How `print` writes the job's options: KEY=VALUE lines, JSON Lines, or `lp -o` arguments.
-enum class EmitFormat { kLines, kJson, kLp };
-
-// A failure to inject into the platform before the session starts (a test hook).
+// A failure to inject into the platform before the session starts (a test hook: only the test
+// build of pdehost takes the options that set it).
 struct InjectedFailure {
   bool allocation = false;  // true: FailAllocations(name, ...); false: InjectFailure(name, ...)
   std::string name;         // an allocation kind or a platform operation
@@ -37,7 +37,7 @@ struct HostOptions {
                              // the --printer queue's defaults in lpoptions
   bool help = false;         // -h, --help
   bool version = false;      // --version
-  // Test hooks, left out of the usage text:
+  // Test hooks, taken by the test build only and left out of the usage text:
   bool checkLeaks = false;   // --check-leaks: exit 3 when objects outlive the session
   std::vector<InjectedFailure> failures;  // --fail-allocation KIND[:COUNT[:SKIP]],
                                           // --fail-call OPERATION:STATUS[:COUNT[:SKIP]]

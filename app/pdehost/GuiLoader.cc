@@ -13,7 +13,7 @@ namespace pdehost {
 
 int RunGuiSession(DialogSession* session, const HostOptions& options, OptionCheck* check,
                   std::string* out) {
-  const std::string path = GuiPartPath();
+  const std::string path = PrivateLibraryFile(PDE_GUI_PART_FILE);
   struct stat status {};
   if (path.empty() || stat(path.c_str(), &status) != 0) {
     std::cerr << "pdehost: --gui: " << (path.empty() ? "the GUI part" : path) << ": "

@@ -52,12 +52,12 @@ void CheckCode(const OptionMap& options, std::string_view prefix, std::string_vi
 
 }  // namespace
 
-OptionCheck::OptionCheck(std::vector<pde::cups::PpdOption> ppdOptions, bool strict)
+OptionCheck::OptionCheck(std::vector<pde::PPDOption> ppdOptions, bool strict)
     : ppdOptions_(std::move(ppdOptions)), strict_(strict) {
   for (size_t i = 0; i < ppdOptions_.size(); ++i) byKeyword_.emplace(ppdOptions_[i].keyword, i);
 }
 
-const pde::cups::PpdOption* OptionCheck::Find(const std::string& keyword) const {
+const pde::PPDOption* OptionCheck::Find(const std::string& keyword) const {
   const auto found = byKeyword_.find(keyword);
   return found == byKeyword_.end() ? nullptr : &ppdOptions_[found->second];
 }
@@ -68,7 +68,7 @@ std::vector<std::pair<std::string, std::string>> OptionCheck::Findings(
   CheckCode(options, "DINDigit", "the DIN", &findings);
   CheckCode(options, "DCDigit", "the department code", &findings);
   for (const auto& [keyword, value] : options) {
-    const pde::cups::PpdOption* option = Find(keyword);
+    const pde::PPDOption* option = Find(keyword);
     if (option == nullptr) {
       if (std::find(std::begin(kCupsJobOptions), std::end(kCupsJobOptions), keyword) ==
           std::end(kCupsJobOptions)) {

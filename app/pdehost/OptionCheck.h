@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "Emitters.h"
-#include "pde/cups/CupsOptions.h"
+#include "pde/PPDHost.h"
 
 namespace pdehost {
 
 class OptionCheck {
  public:
   // Checks against the options and choices of ppdOptions; strict makes every finding an error.
-  OptionCheck(std::vector<pde::cups::PpdOption> ppdOptions, bool strict);
+  OptionCheck(std::vector<pde::PPDOption> ppdOptions, bool strict);
 
   // Looks at every option: a keyword the PPD does not have (other than CUPS's own job options
   // such as copies or media), or a value that is not one of its choices, and a DIN or department
@@ -30,13 +30,13 @@ class OptionCheck {
              const std::unordered_map<std::string, std::string>* origins = nullptr);
 
   // The PPD's option for keyword, or null.
-  const pde::cups::PpdOption* Find(const std::string& keyword) const;
+  const pde::PPDOption* Find(const std::string& keyword) const;
 
  private:
   // Each finding with the keyword it is about (empty for a code given in part).
   std::vector<std::pair<std::string, std::string>> Findings(const OptionMap& options) const;
 
-  std::vector<pde::cups::PpdOption> ppdOptions_;
+  std::vector<pde::PPDOption> ppdOptions_;
   std::unordered_map<std::string, size_t> byKeyword_;  // index into ppdOptions_
   bool strict_;
   std::set<std::string> reported_;

@@ -2,91 +2,21 @@
 // --settings and --options.
 #include "StartingSettings.h"
 
-#include <strings.h>
-
 #include <iostream>
 #include <unordered_map>
 
-#include "PaneKeywords.h"
+#include "SavedDefaults.h"
 #include "pde/EscapedText.h"
 
 namespace pdehost {
 
-namespace {
-
-// Lower case ASCII, as CUPS compares option names and choices.
-std::string Folded(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-// The PPD's options by keyword regardless of letter case, as CUPS finds them.
-using PpdOptionIndex = std::unordered_map<std::string, const pde::cups::PpdOption*>;
-
-PpdOptionIndex IndexByKeyword(const std::vector<pde::cups::PpdOption>& ppdOptions) {
-  PpdOptionIndex index;
-  for (const pde::cups::PpdOption& option : ppdOptions) {
-    index.emplace(Folded(option.keyword), &option);
-  }
-  return index;
-}
-
-// Spells each keyword that names a PPD option regardless of letter case as the PPD does, and so
-// each value that names one of its choices: CUPS takes either for that option and that choice
-// (the server hands "true" for a default set as True), so the ticket, the pane and what `print`
-// reports must hold the same option the printer will get.
-void SpellAsThePpd(const PpdOptionIndex& ppdOptions, SettingList* settings) {
-  for (auto& [keyword, value] : *settings) {
-    const auto option = ppdOptions.find(Folded(keyword));
-    if (option == ppdOptions.end()) continue;
-    keyword = option->second->keyword;
-    for (const std::string& choice : option->second->choices) {
-      if (strcasecmp(choice.c_str(), value.c_str()) == 0) value = choice;
-    }
-  }
-}
-
-}  // namespace
-
-bool GatherQueueDefaults(const std::string& queue,
-                         const std::vector<pde::cups::PpdOption>& ppdOptions, SettingList* settings,
-                         std::vector<std::string>* notes, std::string* error) {
-  settings->clear();
-  for (const pde::cups::PpdOption& option : ppdOptions) {
-    if (!IsSecretKeyword(option.keyword) && !option.defaultChoice.empty()) {
-      settings->emplace_back(option.keyword, option.defaultChoice);
-    }
-  }
-  pde::cups::OptionList saved;
-  if (!pde::cups::GetQueueDefaults(queue, &saved, error, notes)) return false;
-  const PpdOptionIndex index = IndexByKeyword(ppdOptions);
-  SpellAsThePpd(index, &saved);
-  std::string ignored;
-  for (const auto& [keyword, value] : saved) {
-    if (index.count(Folded(keyword)) == 0) continue;
-    if (IsSecretKeyword(keyword)) {
-      ignored += (ignored.empty() ? "" : ", ") + keyword;
-    } else {
-      settings->emplace_back(keyword, value);
-    }
-  }
-  if (!ignored.empty()) {
-    notes->push_back("the saved defaults of queue \"" + queue + "\" hold DIN digits (" + ignored +
-                     "); they are ignored: a saved DIN never fills the DIN field");
-  }
-  return true;
-}
-
 bool GatherStartingSettings(const HostOptions& options,
-                            const std::vector<pde::cups::PpdOption>& ppdOptions,
+                            const std::vector<pde::PPDOption>& ppdOptions,
                             SettingList* settings,
                             std::unordered_map<std::string, std::string>* origins,
                             std::string* error, SettingList* queueDefaults) {
   origins->clear();
   settings->clear();
-  const PpdOptionIndex index = IndexByKeyword(ppdOptions);
   std::vector<std::string> notes;
   if (!options.printerQueue.empty() &&
       !GatherQueueDefaults(options.printerQueue, ppdOptions, settings, &notes, error)) {
@@ -100,14 +30,14 @@ bool GatherStartingSettings(const HostOptions& options,
       !ReadSettingsFile(options.settingsPath, &more, error, options.printerQueue, &lineNumbers)) {
     return false;
   }
-  SpellAsThePpd(index, &more);
+  SpellAsThePpd(ppdOptions, &more);
   const std::string settingsName = options.settingsPath == "-" ? "<stdin>" : options.settingsPath;
   for (size_t i = 0; i < more.size(); ++i) {
     (*origins)[more[i].first] = settingsName + ":" + std::to_string(lineNumbers[i]) + ": ";
   }
   settings->insert(settings->end(), more.begin(), more.end());
   if (!ParseOptionList(options.optionList, &more, error)) return false;
-  SpellAsThePpd(index, &more);
+  SpellAsThePpd(ppdOptions, &more);
   for (const auto& [keyword, value] : more) origins->erase(keyword);
   settings->insert(settings->end(), more.begin(), more.end());
   return true;

@@ -7,19 +7,9 @@
 
 #include "CommandLine.h"
 #include "Settings.h"
-#include "pde/cups/CupsOptions.h"
+#include "pde/PPDHost.h"
 
 namespace pdehost {
-
-// The options a dialog for the CUPS queue `queue` starts from, lowest first: the PPD's defaults
-// (ppdOptions), then the queue's saved defaults as `lp` applies them (the server's printer
-// defaults, /etc/cups/lpoptions, ~/.cups/lpoptions), those the PPD has an option for, spelled as
-// the PPD does. DIN digits never come from either. *notes receives one line per lpoptions file
-// skipped and one naming the DIN digits the saved defaults hold. Returns false with *error set
-// when the queue's defaults cannot be read.
-bool GatherQueueDefaults(const std::string& queue,
-                         const std::vector<pde::cups::PpdOption>& ppdOptions, SettingList* settings,
-                         std::vector<std::string>* notes, std::string* error);
 
 // Gathers the ticket's starting options, lowest first (a later entry for a key wins):
 // 1. for a --printer queue, the PPD's defaults (ppdOptions), then the queue's saved defaults as
@@ -34,7 +24,7 @@ bool GatherQueueDefaults(const std::string& queue,
 // names those the queue's defaults hold. *queueDefaults (when not null) receives step 1 alone.
 // Returns false with *error set when the queue's defaults cannot be read or a file or list is bad.
 bool GatherStartingSettings(const HostOptions& options,
-                            const std::vector<pde::cups::PpdOption>& ppdOptions,
+                            const std::vector<pde::PPDOption>& ppdOptions,
                             SettingList* settings,
                             std::unordered_map<std::string, std::string>* origins,
                             std::string* error, SettingList* queueDefaults = nullptr);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "CommandLine.h"
-#include "DefaultsSave.h"
 #include "DialogSession.h"
 #include "GuiSession.h"
 #include "OptionCheck.h"
@@ -14,17 +13,20 @@
 #include "PpdScan.h"
 #include "Script.h"
 #include "ScriptRunner.h"
+#include "SavedDefaults.h"
 #include "StartingSettings.h"
 #include "Submission.h"
 #include "TemporaryPpd.h"
 #include "Version.h"
 #include "pde/CFHost.h"
-#include "pde/Diagnostics.h"
 #include "pde/EscapedText.h"
 #include "pde/InputFiles.h"
 #include "pde/PrintingHost.h"
 #include "pde/cups/CupsOptions.h"
 #include "pde/cups/CupsQueue.h"
+#ifdef PDEHOST_TESTING
+#include "pde/Diagnostics.h"
+#endif
 
 namespace {
 
@@ -33,7 +35,9 @@ using namespace pdehost;
 constexpr int kExitOk = 0;
 constexpr int kExitExpectFailed = 1;
 constexpr int kExitBadInput = 2;
-constexpr int kExitLeaked = 3;
+#ifdef PDEHOST_TESTING
+constexpr int kExitLeaked = 3;  // --check-leaks found objects alive after the session
+#endif
 
 // Writes a message line to standard error, its bytes escaped: names and texts in it may come
 // from files and servers.
@@ -48,7 +52,10 @@ bool ResolveBundle(const HostOptions& options, const std::string& ppdPath, const
     *bundlePath = options.bundlePath;
     return true;
   }
-  return LocateDialogExtension(ppdPath, facts, bundlePath, error);
+  std::vector<std::string> notes;
+  const bool located = LocateDialogExtension(ppdPath, facts, bundlePath, &notes, error);
+  for (const std::string& note : notes) Say("pdehost: " + note);
+  return located;
 }
 
 // The printer's PPD: --ppd, else the one the server holds for --printer (fetched into *fetched),
@@ -68,6 +75,7 @@ bool ResolvePpd(const HostOptions& options, TemporaryPpd* fetched, std::string* 
   return true;
 }
 
+#ifdef PDEHOST_TESTING
 void InjectFailures(const std::vector<InjectedFailure>& failures) {
   for (const InjectedFailure& failure : failures) {
     if (failure.allocation) {
@@ -77,6 +85,7 @@ void InjectFailures(const std::vector<InjectedFailure>& failures) {
     }
   }
 }
+#endif  // PDEHOST_TESTING
 
 // Says on standard error why the dialog goes on without the pane.
 void ReportMissingPane(const DialogSession& session, const PpdFacts& facts) {
@@ -103,6 +112,14 @@ int PrintFile(const HostOptions& options, DialogSession* session, OptionCheck* c
   return kExitOk;
 }
 
+// The session's script: --script, the bundled demo, or (with no script) the dialog confirmed as
+// it stands, which is one `print`.
+bool LoadScript(const HostOptions& options, Script* script, std::string* error) {
+  if (!options.scriptPath.empty()) return ReadScriptFile(options.scriptPath, script, error);
+  if (RunsDemo(options)) return ReadScriptFile(DemoScriptPath(), script, error);
+  return ParseScript("print\n", "", script, error);
+}
+
 // The starting options as the ticket will hold them: a later entry for a key wins.
 OptionMap Starting(const SettingList& settings) {
   OptionMap options;
@@ -113,8 +130,7 @@ OptionMap Starting(const SettingList& settings) {
 // After the session: saves the pane's settings that differ from the queue's own defaults as its
 // defaults (--save-defaults). Returns the exit status.
 int SaveDefaults(const HostOptions& options, DialogSession* session,
-                 const std::vector<pde::cups::PpdOption>& ppdOptions,
-                 const SettingList& queueDefaults) {
+                 const std::vector<pde::PPDOption>& ppdOptions, const SettingList& queueDefaults) {
   if (!session->paneShown())
     return BadInput("no pane for queue \"" + options.printerQueue + "\": no default is saved");
   const OSStatus synced = session->Sync(false);
@@ -133,14 +149,6 @@ int SaveDefaults(const HostOptions& options, DialogSession* session,
   return saved ? kExitOk : BadInput(error);
 }
 
-// The session's script: --script, the bundled demo, or (with no script) the dialog confirmed as
-// it stands, which is one `print`.
-bool LoadScript(const HostOptions& options, Script* script, std::string* error) {
-  if (!options.scriptPath.empty()) return ReadScriptFile(options.scriptPath, script, error);
-  if (RunsDemo(options)) return ReadScriptFile(DemoScriptPath(), script, error);
-  return ParseScript("print\n", "", script, error);
-}
-
 // Runs the session; returns the exit status and fills *out with what goes to standard output.
 int RunSession(const HostOptions& options, std::string* out) {
   std::string error;
@@ -154,21 +162,21 @@ int RunSession(const HostOptions& options, std::string* out) {
   Script script;
   SessionSetup setup;
   SettingList queueDefaults;
-  std::vector<pde::cups::PpdOption> ppdOptions;
   std::unordered_map<std::string, std::string> origins;  // "FILE:LINE: " of --settings' keywords
   if (!ScanPpd(ppdPath, &facts, &error) ||
       (!options.gui && !LoadScript(options, &script, &error)) ||
-      !pde::cups::ReadPpdOptions(ppdPath, &ppdOptions, &error) ||
-      !GatherStartingSettings(options, ppdOptions, &setup.settings, &origins, &error,
+      !GatherStartingSettings(options, facts.options, &setup.settings, &origins, &error,
                               &queueDefaults) ||
       !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {
     return BadInput(error);
   }
   setup.ppdPath = ppdPath;
-  OptionCheck check(ppdOptions, options.strict);
+  OptionCheck check(facts.options, options.strict);
   if (!check.Check(Starting(setup.settings), "", &error, &origins)) return BadInput(error);
 
+#ifdef PDEHOST_TESTING
   InjectFailures(options.failures);
+#endif
   DialogSession session;
   if (!session.Open(setup, &error) || !session.Start(&error)) return BadInput(error);
   if (!session.paneShown()) ReportMissingPane(session, facts);
@@ -176,7 +184,7 @@ int RunSession(const HostOptions& options, std::string* out) {
     const int status = RunGuiSession(&session, options, &check, out);
     if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
     if (status == kExitOk && options.saveDefaults)
-      return SaveDefaults(options, &session, ppdOptions, queueDefaults);
+      return SaveDefaults(options, &session, facts.options, queueDefaults);
     return status == kExitOk && !options.printFile.empty()
                ? PrintFile(options, &session, &check, out)
                : status;
@@ -188,7 +196,7 @@ int RunSession(const HostOptions& options, std::string* out) {
   if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
   switch (result.outcome) {
     case RunOutcome::kCompleted:
-      if (options.saveDefaults) return SaveDefaults(options, &session, ppdOptions, queueDefaults);
+      if (options.saveDefaults) return SaveDefaults(options, &session, facts.options, queueDefaults);
       return options.printFile.empty() ? kExitOk : PrintFile(options, &session, &check, out);
     case RunOutcome::kExpectFailed:
       Say("pdehost: " + result.message);
@@ -220,12 +228,14 @@ int main(int argc, char** argv) {
 
   std::string out;
   int status = RunSession(options, &out);
+#ifdef PDEHOST_TESTING
   pde::ClearInjectedFailures();
   if (options.checkLeaks && (pde::LiveObjectCount() != 0 || pde::LiveTicketCount() != 0)) {
     std::cerr << "pdehost: " << pde::LiveObjectCount() << " Core Foundation objects and "
               << pde::LiveTicketCount() << " tickets outlived the session\n";
     status = kExitLeaked;
   }
+#endif
   if (status != kExitBadInput) std::cout << out << std::flush;
   return status;
 }

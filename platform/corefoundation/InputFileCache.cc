@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 
 namespace pde {
 namespace {

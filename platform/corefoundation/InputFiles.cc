@@ -10,7 +10,7 @@
 #include <mutex>
 #include <new>
 
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 #include "pde/FileDescriptor.h"
 
 namespace pde {

@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "pde/CFHost.h"
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 
 namespace pde::cf {
 

@@ -1,4 +1,5 @@
-// FailureInjection.cc: named-operation failures and allocation failures chosen by tests.
+// FailureInjection.cc: named-operation failures and allocation failures chosen by tests, and the
+// test hooks that bring them (and the kept log) to the platform layers once this library is loaded.
 #include <map>
 #include <mutex>
 #include <string>
@@ -87,14 +88,16 @@ long CountAllocations(std::string_view kind) {
   return found == state.allocationCounts.end() ? 0 : found->second;
 }
 
-bool TakeInjectedFailure(std::string_view operation, OSStatus* status) {
+namespace {
+
+bool TakeArmedFailure(std::string_view operation, OSStatus* status) {
   InjectionState& state = State();
   std::lock_guard lock(state.mutex);
   if (state.operations.empty()) return false;
   return ConsumeNamed(state.operations, operation, status);
 }
 
-bool TakeAllocationFailure(std::string_view kind) {
+bool CountAllocation(std::string_view kind) {
   InjectionState& state = State();
   std::lock_guard lock(state.mutex);
   ++state.allAllocations;
@@ -109,5 +112,14 @@ bool TakeAllocationFailure(std::string_view kind) {
   return ConsumeNamed(state.allocations, kind, nullptr) ||
          ConsumeNamed(state.allocations, "*", nullptr);
 }
+
+constexpr TestHooks kHooks{TakeArmedFailure, CountAllocation, LoggedMessages};
+
+// Loading this library is what turns the hooks on: a test program links it, nothing shipped does.
+[[gnu::constructor]] void InstallHooks() {
+  InstallTestHooks(&kHooks);
+}
+
+}  // namespace
 
 }  // namespace pde

@@ -54,8 +54,9 @@ int MemoryFileWithText(std::string_view text) {
 }  // namespace
 
 OSStatus ParsePPDMainKeywords(std::string_view text, std::vector<MainKeyword>* keywords,
-                              int* errorLine, std::string* errorMessage) {
-  if (!keywords || !errorLine || !errorMessage) return paramErr;
+                              std::vector<PPDOption>* options, int* errorLine,
+                              std::string* errorMessage) {
+  if (!keywords || !options || !errorLine || !errorMessage) return paramErr;
   int fd = MemoryFileWithText(text);
   if (fd < 0) {
     *errorMessage = std::string("cannot hand the file to the parser: ") + std::strerror(errno);
@@ -80,14 +81,22 @@ OSStatus ParsePPDMainKeywords(std::string_view text, std::vector<MainKeyword>* k
     if (attr->spec[0] != '\0') continue;
     keywords->push_back({attr->name, attr->value ? attr->value : ""});
   }
+  options->clear();
+  for (ppd_option_t* option = ppdFirstOption(ppd.get()); option != nullptr;
+       option = ppdNextOption(ppd.get())) {
+    PPDOption entry{option->keyword, option->defchoice, {}};
+    for (int i = 0; i < option->num_choices; ++i) entry.choices.push_back(option->choices[i].choice);
+    options->push_back(std::move(entry));
+  }
   return noErr;
 }
 
 OSStatus ParsePPDFileText(const std::string& path, std::string_view text,
-                          std::vector<MainKeyword>* keywords, std::string* error) {
+                          std::vector<MainKeyword>* keywords, std::vector<PPDOption>* options,
+                          std::string* error) {
   int line = 0;
   std::string why;
-  OSStatus status = ParsePPDMainKeywords(text, keywords, &line, &why);
+  OSStatus status = ParsePPDMainKeywords(text, keywords, options, &line, &why);
   if (status == kPPDMalformedErr) {
     // libcups names line 0 when the file ends before its first line (an empty file).
     *error = path + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + why;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../../host/MacTypes.h"
+#include "pde/PPDHost.h"
 
 namespace pde::ppd {
 
@@ -17,16 +18,18 @@ struct MainKeyword {
 };
 
 // Parses PPD text. On noErr, *keywords holds the file's main keywords in file order, repeated
-// keywords included. On kPPDMalformedErr (text libcups refuses), *errorLine and *errorMessage
+// keywords included, and *options the file's options with their choices, in the PPD's order. On kPPDMalformedErr (text libcups refuses), *errorLine and *errorMessage
 // hold the line and the parser's reason; memFullErr when the parser runs out of memory;
 // kPMGeneralError, with *errorMessage saying why, when the text cannot be handed to the parser.
 // Throws std::bad_alloc when the keywords cannot be copied.
 OSStatus ParsePPDMainKeywords(std::string_view text, std::vector<MainKeyword>* keywords,
-                              int* errorLine, std::string* errorMessage);
+                              std::vector<PPDOption>* options, int* errorLine,
+                              std::string* errorMessage);
 
 // ParsePPDMainKeywords for the text of the file at path, with *error "<path>:<line>: why" for
 // text libcups refuses and "<path>: why" for any other failure (empty for memFullErr).
 OSStatus ParsePPDFileText(const std::string& path, std::string_view text,
-                          std::vector<MainKeyword>* keywords, std::string* error);
+                          std::vector<MainKeyword>* keywords, std::vector<PPDOption>* options,
+                          std::string* error);
 
 }  // namespace pde::ppd

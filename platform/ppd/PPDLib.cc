@@ -14,13 +14,13 @@
 
 #include "CompiledPPDs.h"
 #include "pde/CFHost.h"
-#include "pde/Diagnostics.h"
 #include "pde/EscapedText.h"
 #include "pde/PPDHost.h"
 #include "pde/PrintingHost.h"
+#include "pde/TestHooks.h"
 
 struct OpaquePPDContext {
-  std::shared_ptr<const pde::ppd::MainKeywordIndex> keywords;  // shared with the compiled PPDs
+  std::shared_ptr<const pde::ppd::CompiledPPD> compiled;  // shared with the compiled PPDs
   FSSpec file;  // As handed out on open; close must be given the same.
 };
 
@@ -87,14 +87,14 @@ OSStatus OpenFromTicket(PMTicketRef printerInfoTicket, PPDContext* context, FSSp
     return kPPDFileNotFoundErr;
   }
   std::string error;
-  std::shared_ptr<const pde::ppd::MainKeywordIndex> keywords;
-  OSStatus status = pde::ppd::OpenCompiledPPD(path, &keywords, &error);
+  std::shared_ptr<const pde::ppd::CompiledPPD> compiled;
+  OSStatus status = pde::ppd::OpenCompiledPPD(path, &compiled, &error);
   if (status != noErr) {
     if (!error.empty()) pde::WriteConsoleLine(pde::EscapeBytes(error));
     return status;
   }
 
-  auto opened = std::make_unique<OpaquePPDContext>(OpaquePPDContext{std::move(keywords), FSSpec{}});
+  auto opened = std::make_unique<OpaquePPDContext>(OpaquePPDContext{std::move(compiled), FSSpec{}});
   lastContextSerial = lastContextSerial == INT32_MAX ? 1 : lastContextSerial + 1;
   opened->file.vRefNum = 0;
   opened->file.parID = lastContextSerial;
@@ -110,10 +110,12 @@ OSStatus OpenFromTicket(PMTicketRef printerInfoTicket, PPDContext* context, FSSp
 
 namespace pde {
 
-bool CheckPPDFile(const std::string& path, std::string* error) {
+bool ReadPPDFacts(const std::string& path, PPDFacts* facts, std::string* error) {
   OSStatus status = AtCBoundary([&] {
-    std::shared_ptr<const pde::ppd::MainKeywordIndex> keywords;
-    return pde::ppd::OpenCompiledPPD(path, &keywords, error);
+    std::shared_ptr<const pde::ppd::CompiledPPD> compiled;
+    OSStatus opened = pde::ppd::OpenCompiledPPD(path, &compiled, error);
+    if (opened == noErr) *facts = compiled->facts;
+    return opened;
   });
   if (status == noErr) return true;
   if (error->empty()) *error = path + ": out of memory";
@@ -135,7 +137,7 @@ Mindex ppdGetMainIndex(PPDContext context, ConstStr255Param keyword) {
   if (!opened || !keyword) return 0;
   std::string_view name(reinterpret_cast<const char*>(keyword + 1), keyword[0]);
   try {
-    return opened->keywords->IndexOf(name);
+    return opened->compiled->keywords.IndexOf(name);
   } catch (const std::bad_alloc&) {
     return 0;
   }
@@ -152,7 +154,7 @@ OSStatus ppdGetInvocationString(PPDContext context, Mindex index, UInt16 option,
   EmptyBuffer(buffer, bufferSize);
   const OpaquePPDContext* opened = FindContext(context);
   if (!opened || option != 0) return paramErr;
-  const std::string* value = opened->keywords->ValueAt(index);
+  const std::string* value = opened->compiled->keywords.ValueAt(index);
   if (!value) return paramErr;
   std::size_t length = std::min<std::size_t>({value->size(), 255, bufferSize - 1});
   buffer[0] = static_cast<unsigned char>(length);

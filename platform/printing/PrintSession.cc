@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "pde/CFHost.h"
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 #include "pde/PrintingHost.h"
 
 struct OpaquePMPrintSession {

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "ToolkitModel.h"
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 
 namespace pde::toolkit {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "EventModel.h"
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Menus.cc: the menus of pop-up buttons: item count, check marks and item texts.
 #include "ToolkitModel.h"
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "NibReader.h"
 #include "pde/CFHost.h"
-#include "pde/Diagnostics.h"
+#include "pde/TestHooks.h"
 #include "pde/InputFileCache.h"
 
 struct OpaqueIBNibRef {

@@ -33,6 +33,7 @@
 #include "PrivateServer.h"
 #include "XDisplay.h"
 #include "XInput.h"
+#include "pde/cups/CupsOptions.h"
 
 namespace pde::gtk {
 namespace {

@@ -8,6 +8,7 @@
 #include "GtkDriving.h"
 #include "GuiSession.h"
 #include "Paths.h"
+#include "PpdScan.h"
 #include "XDisplay.h"
 
 namespace pde::gtk {
@@ -158,9 +159,9 @@ TEST_F(HostWindowTest, TheGuiSessionWritesTheOptionsOnPrintAndNothingOnCancel) {
   ASSERT_TRUE(session_.Open(setup, &error)) << error;
   ASSERT_TRUE(session_.Start(&error)) << error;
   pdehost::HostOptions options;
-  std::vector<pde::cups::PpdOption> ppdOptions;
-  ASSERT_TRUE(pde::cups::ReadPpdOptions(pdehost::DefaultPpdPath(), &ppdOptions, &error)) << error;
-  pdehost::OptionCheck check(ppdOptions, true);
+  pdehost::PpdFacts facts;
+  ASSERT_TRUE(pdehost::ScanPpd(pdehost::DefaultPpdPath(), &facts, &error)) << error;
+  pdehost::OptionCheck check(facts.options, true);
   std::string out;
   g_idle_add(PressButtonOfVisibleWindow, const_cast<char*>("_Cancel"));
   EXPECT_EQ(pdehost::RunGuiSession(&session_, options, &check, &out), 1);

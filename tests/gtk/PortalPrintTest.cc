@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "GtkDriving.h"
 #include "PrinterCode.h"
 #include "PrivateServer.h"
@@ -34,59 +34,16 @@
 
 namespace {
 
+using pde::test::Child;
+using pde::test::EnvironmentWith;
 using pde::test::RealClick;
 using pde::test::RealKey;
 using pde::test::RealType;
 using pde::test::RunUntil;
+using pde::test::Spawn;
 
 constexpr char kPortal[] = "/usr/libexec/xdg-desktop-portal";
 constexpr char kPortalGtk[] = "/usr/libexec/xdg-desktop-portal-gtk";
-
-// A process the test started, stopped by its process ID when it goes.
-struct Child {
-  GPid pid = 0;
-  ~Child() {
-    if (pid == 0) return;
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    g_spawn_close_pid(pid);
-  }
-};
-
-// Starts argv with envp; its standard output and error are read through *output and *errors
-// when they are not null.
-bool Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& envp, Child* child,
-           int* output, int* errors) {
-  std::vector<char*> args, env;
-  for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  for (const auto& var : envp) env.push_back(const_cast<char*>(var.c_str()));
-  args.push_back(nullptr);
-  env.push_back(nullptr);
-  GError* error = nullptr;
-  const bool started = g_spawn_async_with_pipes(
-      nullptr, args.data(), env.data(),
-      static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH), nullptr, nullptr,
-      &child->pid, nullptr, output, errors, &error);
-  if (!started) {
-    ADD_FAILURE() << argv[0] << ": " << error->message;
-    g_error_free(error);
-  }
-  return started;
-}
-
-// The environment of this process with changes, each "NAME=VALUE".
-std::vector<std::string> EnvironmentWith(const std::vector<std::string>& changes) {
-  gchar** env = g_get_environ();
-  for (const std::string& change : changes) {
-    const auto equals = change.find('=');
-    env = g_environ_setenv(env, change.substr(0, equals).c_str(), change.substr(equals + 1).c_str(),
-                           TRUE);
-  }
-  std::vector<std::string> result;
-  for (gchar** var = env; *var != nullptr; ++var) result.emplace_back(*var);
-  g_strfreev(env);
-  return result;
-}
 
 // A one-page PDF at path.
 void WritePdf(const std::string& path) {

@@ -85,6 +85,34 @@ compare_files "the staged tree" "$work/expected" "$work/staged"
 check_binaries "$stage"
 echo "run paths relative to \$ORIGIN, every library found, no path into the build or source tree"
 
+step "what ships carries no test hooks"
+# No installed library or bundle defines a name the C library exports (the test build's syslog
+# does; a program's copies of stdout and stderr are no such thing), no binary holds the test
+# build's failure injection or kept log, and pdehost takes no testing option.
+exported_names() {  # FILE: its defined dynamic symbols, without versions
+  nm -D --defined-only "$1" | awk 'NF == 3 {sub(/@.*/, "", $3); print $3}' | sort -u
+}
+libc=$(ldd "$(command -v nm)" | sed -n 's/^[[:space:]]*libc\.so\.6 => \([^ ]*\).*/\1/p')
+exported_names "$libc" | grep -vxE '_(init|fini|edata|end)|__bss_start' >"$work/libc-names"
+while IFS= read -r file; do
+  head -c4 "$file" | grep -q $'^\x7fELF' || continue
+  case $file in
+    *.so | *.so.* | */Contents/MacOS/*)
+      clash=$(exported_names "$file" | comm -12 "$work/libc-names" -)
+      [ -z "$clash" ] || fail "$file exports names of the C library: $clash" ;;
+  esac
+  if nm -DC --defined-only "$file" | grep -E 'pde::(InjectFailure|FailAllocations|CountAllocations|LoggedMessages)'; then
+    fail "$file holds the test build's hooks"
+  fi
+done < <(find "$stage" -type f)
+for option in --check-leaks --fail-allocation=CFString --fail-call=GetWindowBounds:-50; do
+  status=0
+  "$prefix/bin/pdehost" "$option" >/dev/null 2>"$work/hook.err" || status=$?
+  [ "$status" -eq 2 ] && grep -q "unknown option ${option%%=*}" "$work/hook.err" ||
+    fail "the installed pdehost takes $option (exit $status)"
+done
+echo "no C library name exported by a library, no failure injection or kept log, no testing option"
+
 # The golden demo, for comparing the installed programs' output.
 cp "$source/tests/host/sessions/demo.out" "$source/tests/host/sessions/demo.err" "$work/"
 
@@ -180,11 +208,13 @@ generator=/usr/lib/systemd/user-environment-generators/30-systemd-environment-d-
 if [ -x "$generator" ]; then
   mkdir -p "$work/config/environment.d"
   cp "$source/packaging/60-pdekit-gtk-module.conf" "$work/config/environment.d/"
-  for before in "" gail; do
-    expected=GTK_MODULES=${before:+$before:}pdekit-gtk-module
-    env -i XDG_CONFIG_HOME="$work/config" ${before:+GTK_MODULES=$before} "$generator" |
-      grep -qx "$expected" || fail "the environment.d file does not give $expected"
-    echo "$expected"
+  for variable in GTK_MODULES GTK3_MODULES; do
+    for before in "" gail; do
+      expected=$variable=${before:+$before:}pdekit-gtk-module
+      env -i XDG_CONFIG_HOME="$work/config" ${before:+$variable=$before} "$generator" |
+        grep -qx "$expected" || fail "the environment.d file does not give $expected"
+      echo "$expected"
+    done
   done
 else
   echo "systemd's environment.d generator is not installed: skipped"

@@ -103,14 +103,24 @@ TEST_F(PPDLibTest, ReadsTheModelNameOfTheTicketsPPDAndIndexesOnlyMainKeywords) {
   Close();
 }
 
-// A PPD checked by a host is not parsed again when the pane opens it; rewritten in place, it is,
-// and a context opened before keeps the keywords it was opened with.
+// A PPD a host has read is not parsed again when the pane opens it; rewritten in place, it is,
+// and a context opened before keeps the keywords it was opened with. The host gets the lines it
+// checks itself and the options from the same read.
 TEST_F(PPDLibTest, APPDIsCompiledOncePerVersionAndOpenContextsKeepTheirs) {
   std::stringstream text;
   text << std::ifstream(Fixture("velmora-q-rx730.ppd")).rdbuf();
   ScratchFile copy("kept.ppd", text.str());
   std::string error;
-  ASSERT_TRUE(pde::CheckPPDFile(copy.path(), &error)) << error;
+  pde::PPDFacts facts;
+  ASSERT_TRUE(pde::ReadPPDFacts(copy.path(), &facts, &error)) << error;
+  ASSERT_EQ(facts.modelNames.size(), 2u);
+  EXPECT_EQ(std::tie(facts.modelNames[1].text, facts.modelNames[1].line),
+            std::tuple(" \"VELMORA second entry\"", 16));
+  EXPECT_TRUE(facts.dialogExtensions.empty());
+  ASSERT_EQ(facts.options.size(), 1u);
+  EXPECT_EQ(std::tie(facts.options[0].keyword, facts.options[0].defaultChoice),
+            std::tuple("PrintMode", "Normal"));
+  EXPECT_EQ(facts.options[0].choices, (std::vector<std::string>{"Normal", "Private"}));
   const long made = pde::InputFileCacheStatisticsOf(pde::InputKind::kPPD).made;
   ASSERT_EQ(Open(copy.path()), noErr);
   EXPECT_EQ(pde::InputFileCacheStatisticsOf(pde::InputKind::kPPD).made, made);

@@ -1,14 +1,17 @@
-// Diagnostics.h: host-only failure injection and the inspectable system-log sink.
+// Diagnostics.h: failure injection and the inspectable system-log sink, for test builds only.
 //
 // Tests make a named platform operation fail with a chosen status, or make allocations of a kind
-// fail, so that every failure path is reached through the real code. Plug-ins never include this.
+// fail, so that every failure path is reached through the real code. This is the API of the
+// test-only diagnostics library, which installs the platform's test hooks (pde/TestHooks.h) when
+// it is loaded and defines syslog() to keep what the plug-in logs; nothing shipped links it.
+// Plug-ins never include this.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "../../../host/MacTypes.h"
+#include "pde/TestHooks.h"
 
 namespace pde {
 
@@ -26,11 +29,6 @@ void ClearInjectedFailures();
 
 // Number of allocations of kind ("*" for all) made since the last ClearInjectedFailures.
 long CountAllocations(std::string_view kind = "*");
-
-// For platform code: true, with *status set, when this call of operation is to fail.
-bool TakeInjectedFailure(std::string_view operation, OSStatus* status);
-// For platform code: counts one allocation of kind; true when it is to fail.
-bool TakeAllocationFailure(std::string_view kind);
 
 // Messages the system log received at LOG_ERR or more urgent, oldest first.
 std::vector<std::string> LoggedMessages();

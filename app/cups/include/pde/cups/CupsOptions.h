@@ -54,17 +54,4 @@ bool SaveQueueDefaults(const std::string& queue, const OptionList& options, std:
 // lists the queues it has).
 bool CheckQueueExists(const std::string& queue, std::string* error);
 
-// One option of a PPD: its keyword, its default choice and every choice it offers.
-struct PpdOption {
-  std::string keyword;
-  std::string defaultChoice;
-  std::vector<std::string> choices;
-};
-
-// Reads the options of the PPD file at `path` with libcups's PPD parser, opened without blocking
-// and only when it is a regular file. Returns false with *error "<path>:<line>: why" (or
-// "<path>: why") when the file cannot be read or parsed. libcups leaks a main keyword given twice:
-// check the file first (pde::CheckPPDFile).
-bool ReadPpdOptions(const std::string& path, std::vector<PpdOption>* options, std::string* error);
-
 }  // namespace pde::cups

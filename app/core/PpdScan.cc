@@ -1,14 +1,11 @@
-// PpdScan.cc: a line scan of a PPD for the keywords the host needs before loading a plug-in.
+// PpdScan.cc: what a host reads of a PPD before loading a plug-in, checked.
 #include "PpdScan.h"
 
 #include <filesystem>
-#include <iostream>
 #include <string_view>
 #include <system_error>
 
-#include "Files.h"
 #include "Paths.h"
-#include "pde/EscapedText.h"
 #include "pde/PPDHost.h"
 
 namespace pdehost {
@@ -29,34 +26,25 @@ bool QuotedValue(std::string_view rest, std::string* value) {
 
 bool ScanPpd(const std::string& path, PpdFacts* facts, std::string* error) {
   *facts = PpdFacts();
-  std::string bytes;
-  if (!pde::CheckPPDFile(path, error) ||
-      !ReadWholeFile(path, pde::InputKind::kPPD, &bytes, error)) {
-    return false;
-  }
-  constexpr std::string_view kModelName = "*ModelName:";
-  constexpr std::string_view kDialogExtension = "*APDialogExtension:";
-  LineReader lines(bytes);
-  std::string_view line;
-  while (lines.Next(&line)) {
-    const int lineNumber = lines.lineNumber();
-    std::string value;
-    if (line.starts_with(kModelName)) {
-      if (!QuotedValue(line.substr(kModelName.size()), &value)) {
-        *error = path + ":" + std::to_string(lineNumber) + ": *ModelName needs a quoted value";
-        return false;
-      }
-      if (facts->modelName.empty()) facts->modelName = value;
-    } else if (line.starts_with(kDialogExtension)) {
-      if (!QuotedValue(line.substr(kDialogExtension.size()), &value) ||
-          BundleBaseName(value).empty()) {
-        *error = path + ":" + std::to_string(lineNumber) +
-                 ": *APDialogExtension needs a quoted bundle path";
-        return false;
-      }
-      facts->dialogExtensions.push_back({value, lineNumber});
+  pde::PPDFacts read;
+  if (!pde::ReadPPDFacts(path, &read, error)) return false;
+  std::string value;
+  for (const pde::PPDLine& line : read.modelNames) {
+    if (!QuotedValue(line.text, &value)) {
+      *error = path + ":" + std::to_string(line.line) + ": *ModelName needs a quoted value";
+      return false;
     }
+    if (facts->modelName.empty()) facts->modelName = value;
   }
+  for (const pde::PPDLine& line : read.dialogExtensions) {
+    if (!QuotedValue(line.text, &value) || BundleBaseName(value).empty()) {
+      *error = path + ":" + std::to_string(line.line) +
+               ": *APDialogExtension needs a quoted bundle path";
+      return false;
+    }
+    facts->dialogExtensions.push_back({value, line.line});
+  }
+  facts->options = std::move(read.options);
   return true;
 }
 
@@ -70,7 +58,7 @@ std::string BundleBaseName(const std::string& platformPath) {
 }
 
 bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, std::string* bundle,
-                           std::string* error) {
+                           std::vector<std::string>* notes, std::string* error) {
   if (!CheckPlugInDirectory(error)) return false;
   if (facts.dialogExtensions.empty()) {
     *bundle = BuiltBundlePath();
@@ -78,11 +66,9 @@ bool LocateDialogExtension(const std::string& ppdPath, const PpdFacts& facts, st
   }
   const DialogExtensionEntry& first = facts.dialogExtensions.front();
   for (size_t i = 1; i < facts.dialogExtensions.size(); ++i) {
-    std::cerr << "pdehost: "
-              << pde::EscapeBytes(ppdPath + ":" + std::to_string(facts.dialogExtensions[i].line) +
-                                  ": only the first dialog extension is loaded; not " +
-                                  facts.dialogExtensions[i].path)
-              << "\n";
+    notes->push_back(ppdPath + ":" + std::to_string(facts.dialogExtensions[i].line) +
+                     ": only the first dialog extension is loaded; not " +
+                     facts.dialogExtensions[i].path);
   }
   *bundle = PlugInDirectory() + "/" + BundleBaseName(first.path);
   std::error_code code;

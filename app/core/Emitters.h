@@ -5,9 +5,10 @@
 #include <map>
 #include <string>
 
-#include "CommandLine.h"
-
 namespace pdehost {
+
+// How `print` writes the job's options: KEY=VALUE lines, JSON Lines, or `lp -o` arguments.
+enum class EmitFormat { kLines, kJson, kLp };
 
 // PPD keywords and values (UTF-8), sorted by keyword bytewise.
 using OptionMap = std::map<std::string, std::string>;

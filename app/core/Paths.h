@@ -33,8 +33,8 @@ std::string DefaultPpdPath();
 std::string DemoScriptPath();
 // The project's own bundle in the plug-in directory.
 std::string BuiltBundlePath();
-// pdehost's GUI part, which --gui loads: pdehost-gui.so in the tree's private library directory,
-// beside the programs' libraries; empty when the program cannot tell where it lies.
-std::string GuiPartPath();
+// A file of the tree's private library directory, where the programs' libraries and parts lie;
+// empty when the program cannot tell where it lies.
+std::string PrivateLibraryFile(const char* name);
 
 }  // namespace pdehost

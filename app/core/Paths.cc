@@ -106,8 +106,8 @@ std::string BuiltBundlePath() {
   return PlugInDirectory() + "/ZORPDE.plugin";
 }
 
-std::string GuiPartPath() {
-  return InTree(OwnBinaryFile(), PDE_INSTALL_PRIVATE_LIBDIR, PDE_GUI_PART_FILE);
+std::string PrivateLibraryFile(const char* name) {
+  return InTree(OwnBinaryFile(), PDE_INSTALL_PRIVATE_LIBDIR, name);
 }
 
 }  // namespace pdehost

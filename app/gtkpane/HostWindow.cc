@@ -34,7 +34,8 @@ void ReserveRows(GtkWidget* label, int rows) {
 
 }  // namespace
 
-HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outcome)> done)
+HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outcome)> done,
+                       const std::string& acceptLabel)
     : session_(session), done_(std::move(done)) {
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   g_object_ref_sink(window_);
@@ -49,7 +50,7 @@ HostWindow::HostWindow(pdehost::DialogSession* session, std::function<void(Outco
   // The buttons speak the pane's language in GTK's own words, from GTK's translations; the pane
   // leaves their mnemonics to them.
   const std::string cancel = g_dgettext("gtk30", "_Cancel");
-  const std::string print = g_dgettext("gtk30", "_Print");
+  const std::string print = acceptLabel.empty() ? g_dgettext("gtk30", "_Print") : acceptLabel;
   if (session_->paneShown()) view_ = PaneView::Create(session_->window(), {cancel, print});
   if (view_) {
     gtk_container_add(GTK_CONTAINER(frame), view_->widget());

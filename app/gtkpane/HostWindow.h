@@ -1,4 +1,4 @@
-// HostWindow.h: the window of pdehost --gui: the pane, its summary, and Print and Cancel.
+// HostWindow.h: the window of pdehost --gui: the pane, its summary, and Print (or Save) and Cancel.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -22,7 +22,10 @@ class HostWindow {
   // with kPrinted after Print has synchronised the ticket, or with kCancelled for Cancel or when
   // the window is closed or Escape pressed; Return prints. It may destroy the window. The summary
   // keeps room for as many rows as the pane has pop-ups and fields, so the window keeps its size.
-  HostWindow(pdehost::DialogSession* session, std::function<void(Outcome)> done);
+  // acceptLabel, when not empty, is the Print button's label instead of GTK's "_Print" (with its
+  // mnemonic, in GTK's notation: GTK's "_Save" for a window that saves defaults).
+  HostWindow(pdehost::DialogSession* session, std::function<void(Outcome)> done,
+             const std::string& acceptLabel = "");
   ~HostWindow();
   HostWindow(const HostWindow&) = delete;
   HostWindow& operator=(const HostWindow&) = delete;

@@ -135,6 +135,11 @@ const std::vector<OptionRule>& Specs() {
          o->gui = true;
          return std::string();
        }},
+      {"--save-defaults", false,
+       [](HostOptions* o, const std::string&) -> std::string {
+         o->saveDefaults = true;
+         return std::string();
+       }},
       {"--help", false,
        [](HostOptions* o, const std::string&) -> std::string {
          o->help = true;
@@ -225,6 +230,10 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* op
     *error = "--print needs --printer QUEUE";
     return false;
   }
+  if (options->saveDefaults && (options->printerQueue.empty() || !options->printFile.empty())) {
+    *error = "--save-defaults needs --printer QUEUE and no --print";
+    return false;
+  }
   const int sessions = (options->gui ? 1 : 0) + (options->scriptPath.empty() ? 0 : 1) +
                        (options->demo ? 1 : 0);
   if (sessions > 1) {
@@ -243,7 +252,8 @@ bool RunsDemo(const HostOptions& options) {
 std::string UsageText() {
   return "usage: pdehost [--ppd FILE] [--bundle DIR] [--options \"K=V ...\" | -o K=V]...\n"
          "               [--settings FILE] [--script FILE | - | --demo | --gui] [--strict]\n"
-         "               [--emit lines|json|lp] [--quiet] [--printer QUEUE [--print FILE]]\n"
+         "               [--emit lines|json|lp] [--quiet]\n"
+         "               [--printer QUEUE [--print FILE | --save-defaults]]\n"
          "\n"
          "Opens the print dialog's pane for a printer and runs a session script. Without a\n"
          "script, --printer, --print, --options and --settings open the dialog from the\n"
@@ -269,6 +279,10 @@ std::string UsageText() {
          "                    job starts from its saved defaults, as lp's does\n"
          "  --print FILE      after the session, submit FILE to the queue with the dialog's\n"
          "                    options and write the job ID\n"
+         "  --save-defaults   after the session (with --gui: Save), save the pane's settings\n"
+         "                    that differ from the queue's defaults as its defaults in\n"
+         "                    ~/.cups/lpoptions (root: /etc/cups/lpoptions), for every\n"
+         "                    application; never the DIN, nor the print mode Private\n"
          "  -h, --help        this text\n"
          "  --version         the program's version\n"
          "Exit status: 0 the session ran, 1 an expect failed or Cancel, 2 bad input.\n";

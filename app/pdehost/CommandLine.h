@@ -33,6 +33,8 @@ struct HostOptions {
   bool demo = false;         // --demo: run the bundled demo session
   bool strict = false;       // --strict: options the printer does not offer are errors
   bool gui = false;          // --gui: the pane in a window, worked by a person, not a script
+  bool saveDefaults = false; // --save-defaults: after the session, the pane's settings become
+                             // the --printer queue's defaults in lpoptions
   bool help = false;         // -h, --help
   bool version = false;      // --version
   // Test hooks, taken by the test build only and left out of the usage text:
@@ -43,8 +45,8 @@ struct HostOptions {
 
 // Parses the arguments after the program name ("--name value" or "--name=value"; -o VALUE and
 // -oVALUE as --options). Returns false with *error set to a one-line reason for an unknown
-// option, a missing or bad value, an argument that is not an option, --print without --printer,
-// or two of --gui, --script and --demo.
+// option, a missing or bad value, an argument that is not an option, --print or --save-defaults
+// without --printer, --save-defaults with --print, or two of --gui, --script and --demo.
 bool ParseCommandLine(const std::vector<std::string>& arguments, HostOptions* options,
                       std::string* error);
 

@@ -11,8 +11,8 @@
 namespace pdehost {
 
 // Loads the GUI part (pdehost-gui.so in the private library directory) and runs its entry point: shows the started session's pane
-// in a window with its summary and Print and Cancel buttons, and runs until one is pressed or
-// the window is closed. Print calls Sync with reinitializePlugin false, checks the print-settings
+// in a window with its summary and Print (Save with --save-defaults) and Cancel buttons, and runs
+// until one is pressed or the window is closed. Print calls Sync with reinitializePlugin false, checks the print-settings
 // ticket's PPD dictionary with *check and appends it to *out, as the script action `print` does
 // (options.emit); a refusal of the check ends the session with status 2. Returns the exit status:
 // 0 printed, 1 cancelled or closed, 2 when the GUI part is missing or broken (the message names

@@ -21,12 +21,12 @@ namespace pdehost {
 // choices; the queue's saved defaults are matched against the PPD's options the same way.
 // *origins receives "FILE:LINE: " for each keyword whose final value comes from --settings.
 // DIN digits never come from the PPD's or the queue's saved defaults: a note on standard error
-// names those the queue's defaults hold. Returns false with *error set when the queue's defaults
-// cannot be read or a file or list is bad.
+// names those the queue's defaults hold. *queueDefaults (when not null) receives step 1 alone.
+// Returns false with *error set when the queue's defaults cannot be read or a file or list is bad.
 bool GatherStartingSettings(const HostOptions& options,
                             const std::vector<pde::PPDOption>& ppdOptions,
                             SettingList* settings,
                             std::unordered_map<std::string, std::string>* origins,
-                            std::string* error);
+                            std::string* error, SettingList* queueDefaults = nullptr);
 
 }  // namespace pdehost

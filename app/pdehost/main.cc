@@ -13,6 +13,7 @@
 #include "PpdScan.h"
 #include "Script.h"
 #include "ScriptRunner.h"
+#include "SavedDefaults.h"
 #include "StartingSettings.h"
 #include "Submission.h"
 #include "TemporaryPpd.h"
@@ -126,6 +127,28 @@ OptionMap Starting(const SettingList& settings) {
   return options;
 }
 
+// After the session: saves the pane's settings that differ from the queue's own defaults as its
+// defaults (--save-defaults). Returns the exit status.
+int SaveDefaults(const HostOptions& options, DialogSession* session,
+                 const std::vector<pde::PPDOption>& ppdOptions, const SettingList& queueDefaults) {
+  if (!session->paneShown())
+    return BadInput("no pane for queue \"" + options.printerQueue + "\": no default is saved");
+  const OSStatus synced = session->Sync(false);
+  if (synced != noErr) {
+    return BadInput("the pane's Sync failed (status " + std::to_string(synced) +
+                    "): no default is saved");
+  }
+  OptionMap chosen;
+  std::vector<std::string> messages;
+  std::string error;
+  const bool saved =
+      session->PrintSettings(&chosen, &error) &&
+      SavePaneDefaults(options.printerQueue, ppdOptions, Starting(queueDefaults), chosen,
+                       &messages, &error);
+  for (const std::string& message : messages) Say("pdehost: " + message);
+  return saved ? kExitOk : BadInput(error);
+}
+
 // Runs the session; returns the exit status and fills *out with what goes to standard output.
 int RunSession(const HostOptions& options, std::string* out) {
   std::string error;
@@ -138,15 +161,17 @@ int RunSession(const HostOptions& options, std::string* out) {
   PpdFacts facts;
   Script script;
   SessionSetup setup;
+  SettingList queueDefaults;
   std::unordered_map<std::string, std::string> origins;  // "FILE:LINE: " of --settings' keywords
   if (!ScanPpd(ppdPath, &facts, &error) ||
       (!options.gui && !LoadScript(options, &script, &error)) ||
-      !GatherStartingSettings(options, facts.options, &setup.settings, &origins, &error) ||
+      !GatherStartingSettings(options, facts.options, &setup.settings, &origins, &error,
+                              &queueDefaults) ||
       !ResolveBundle(options, ppdPath, facts, &setup.bundlePath, &error)) {
     return BadInput(error);
   }
   setup.ppdPath = ppdPath;
-  OptionCheck check(std::move(facts.options), options.strict);
+  OptionCheck check(facts.options, options.strict);
   if (!check.Check(Starting(setup.settings), "", &error, &origins)) return BadInput(error);
 
 #ifdef PDEHOST_TESTING
@@ -158,6 +183,8 @@ int RunSession(const HostOptions& options, std::string* out) {
   if (options.gui) {
     const int status = RunGuiSession(&session, options, &check, out);
     if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
+    if (status == kExitOk && options.saveDefaults)
+      return SaveDefaults(options, &session, facts.options, queueDefaults);
     return status == kExitOk && !options.printFile.empty()
                ? PrintFile(options, &session, &check, out)
                : status;
@@ -169,6 +196,7 @@ int RunSession(const HostOptions& options, std::string* out) {
   if (!pde::RefusedInputFiles().empty()) return kExitBadInput;
   switch (result.outcome) {
     case RunOutcome::kCompleted:
+      if (options.saveDefaults) return SaveDefaults(options, &session, facts.options, queueDefaults);
       return options.printFile.empty() ? kExitOk : PrintFile(options, &session, &check, out);
     case RunOutcome::kExpectFailed:
       Say("pdehost: " + result.message);

@@ -73,6 +73,7 @@ void RealKey(guint keyval, GdkModifierType modifiers) {
   std::vector<KeyCode> held;
   if (modifiers & GDK_CONTROL_MASK) held.push_back(XKeysymToKeycode(display, XK_Control_L));
   if (modifiers & GDK_SHIFT_MASK) held.push_back(XKeysymToKeycode(display, XK_Shift_L));
+  if (modifiers & GDK_MOD1_MASK) held.push_back(XKeysymToKeycode(display, XK_Alt_L));
   for (KeyCode modifier : held) XTestFakeKeyEvent(display, modifier, True, CurrentTime);
   const KeyCode key = XKeysymToKeycode(display, keyval);
   XTestFakeKeyEvent(display, key, True, CurrentTime);

@@ -20,8 +20,8 @@ void RealClick(GtkWidget* widget, int count = 1);
 // Clicks the first button at the screen position x, y: in any window there, another process's too.
 void RealClickAt(int x, int y);
 
-// Presses and releases the key of keyval, with Control and Shift held as modifiers says
-// (GDK_CONTROL_MASK, GDK_SHIFT_MASK); then lets GTK handle it. The window under the pointer, or
+// Presses and releases the key of keyval, with Control, Shift and Alt held as modifiers says
+// (GDK_CONTROL_MASK, GDK_SHIFT_MASK, GDK_MOD1_MASK); then lets GTK handle it. The window under the pointer, or
 // the one given the input focus, receives it.
 void RealKey(guint keyval, GdkModifierType modifiers = static_cast<GdkModifierType>(0));
 

@@ -17,10 +17,15 @@ extern "C" int pdehost_gui_run_session(pdehost::DialogSession* session,
     return 2;
   }
   int status = 1;
-  pde::gtk::HostWindow window(session, [&status](pde::gtk::HostWindow::Outcome outcome) {
-    status = outcome == pde::gtk::HostWindow::Outcome::kPrinted ? 0 : 1;
-    gtk_main_quit();
-  });
+  // With --save-defaults the button saves, in GTK's word for it.
+  const char* accept = options->saveDefaults ? g_dgettext("gtk30", "_Save") : "";
+  pde::gtk::HostWindow window(
+      session,
+      [&status](pde::gtk::HostWindow::Outcome outcome) {
+        status = outcome == pde::gtk::HostWindow::Outcome::kPrinted ? 0 : 1;
+        gtk_main_quit();
+      },
+      accept);
   window.Present();
   gtk_main();
   if (status != 0) return status;

@@ -29,6 +29,26 @@ OptionList ParseOptions(const std::string& text);
 bool GetQueueDefaults(const std::string& queue, OptionList* options, std::string* error,
                       std::vector<std::string>* notes = nullptr);
 
+// The lpoptions file SaveQueueDefaults writes: for root the system-wide one,
+// $CUPS_SERVERROOT/lpoptions (else /etc/cups/lpoptions), as the lpoptions command documents; for
+// anyone else ~/.cups/lpoptions ($HOME, else the user's home directory). Empty when no home
+// directory is known.
+std::string SavedDefaultsPath();
+
+// Sets options on the line of the CUPS queue `queue` in the lpoptions file SavedDefaultsPath
+// names, as `lpoptions -p QUEUE -o K=V` does, so that every libcups client (lp, GTK's and Qt's
+// dialogs) starts the queue's jobs from them: the first "Dest" or "Default" line naming the queue
+// (any letter case, no instance), else a new "Dest" line at the end. That line is written as
+// cupsSetDests2 writes one (its options sorted, a later value for a name winning); every other
+// line, queue and option stays as it was. The file is replaced at once (a new file renamed over
+// it, with the old one's mode) and not written at all when nothing changes. Returns false with
+// *error set, leaving the file as it was, when a name is not a plain option keyword or a value
+// holds a control character or '#'; when the queue does not exist or the server does not answer
+// (see CheckQueueExists); when no home directory is known; or when the file cannot be opened, is
+// not a regular file, is larger than 64 KiB, is held locked by another writer (flock), is
+// replaced while it is read, cannot be written, or the new file cannot be made.
+bool SaveQueueDefaults(const std::string& queue, const OptionList& options, std::string* error);
+
 // Whether the server has the printer or class `queue`. Returns false with *error set when the
 // queue name is not valid, the server does not answer, or it has no such queue (the message then
 // lists the queues it has).

@@ -3,7 +3,6 @@
 // marker, and Print held back in Private mode until a DIN was entered.
 #include "PaneTab.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -124,8 +123,6 @@ void PaneTab::OnFetched(const Fetch& fetch, const std::string& ppdPath, const st
     } else {
       tab->OpenPane(fetch.queue, ppdPath);
     }
-  } else if (!ppdPath.empty()) {
-    unlink(ppdPath.c_str());  // the dialog or its printer has gone meanwhile
   }
   if (dialog != nullptr) g_object_unref(dialog);
 }

@@ -142,7 +142,8 @@ int main(int argc, char** argv) {
                    timing.haveSelected, timing.haveGtk, timing.haveTab);
       return 1;
     }
-    std::printf("dialog %d gtk %.3f tab %.3f\n", i, Milliseconds(timing.selected, timing.gtkOptions),
+    std::printf("dialog %d gtk %.3f tab %.3f\n", i,
+                Milliseconds(timing.selected, timing.gtkOptions),
                 Milliseconds(timing.selected, timing.tab));
   }
   return 0;

@@ -67,7 +67,7 @@ std::string CacheHome() {
 // with *error set when it cannot, or when it is a symbolic link, someone else's, or open to others.
 int OpenCopyDirectory(std::string* path, std::string* error) {
   *path = CacheHome() + "/pdekit/ppd";
-  for (std::size_t slash = path->find('/', 1); ; slash = path->find('/', slash + 1)) {
+  for (std::size_t slash = path->find('/', 1);; slash = path->find('/', slash + 1)) {
     const std::string part = path->substr(0, slash);
     struct stat existing {};
     if (stat(part.c_str(), &existing) != 0 && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
@@ -95,8 +95,8 @@ void AppendEncoded(std::string_view text, std::string* name) {
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                       (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' ||
-                       byte == ':' || (byte == '.' && !name->empty());
+                       (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' || byte == ':' ||
+                       (byte == '.' && !name->empty());
     if (plain) {
       *name += c;
     } else {
@@ -128,8 +128,8 @@ std::string CopyName(const std::string& server, const std::string& queue) {
 
 // The version the copy `name` holds, when it is a regular file of this user's with a time.
 bool HeldVersion(int directory, const std::string& name, internal::HeldPPD* held) {
-  const Descriptor fd(openat(directory, name.c_str(),
-                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const Descriptor fd(
+      openat(directory, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};
   if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
       info.st_uid != geteuid() || info.st_mtime <= 0) {
@@ -163,8 +163,7 @@ int CreateTemporary(int directory, const std::string& name, std::string* tempora
 
 }  // namespace
 
-std::string UpdateQueuePPDCopy(const std::string& queue, std::string* error,
-                               Cancellation* cancel) {
+std::string UpdateQueuePPDCopy(const std::string& queue, std::string* error, Cancellation* cancel) {
   std::string ignored;
   std::string& failure = error != nullptr ? *error : ignored;
   if (!internal::IsValidQueueName(queue)) {

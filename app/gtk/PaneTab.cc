@@ -94,9 +94,13 @@ void PaneTab::OnPrinterSelected(GObject* dialog, GParamSpec*, gpointer self) {
 }
 
 void PaneTab::OnPrinterChosen(GtkTreeSelection* selection, gpointer self) {
+  auto* tab = static_cast<PaneTab*>(self);
   GtkPrinter* printer = internals::ChosenPrinter(selection);
-  if (printer != nullptr && internals::IsCupsPrinter(printer))
-    static_cast<PaneTab*>(self)->StartFetch(gtk_printer_get_name(printer));
+  // The selected printer's row again (GTK refreshes its list) needs nothing: its pane is open or
+  // on its way.
+  if (printer != nullptr && internals::IsCupsPrinter(printer) &&
+      tab->selected_ != gtk_printer_get_name(printer))
+    tab->StartFetch(gtk_printer_get_name(printer));
 }
 
 void PaneTab::SelectPrinter(GtkPrinter* printer) {

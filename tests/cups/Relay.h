@@ -18,7 +18,7 @@ enum class RelayMode {
   kEndlessHeaders,  // answers a status line, then header lines without end
   kStallIpp,        // a PPD request goes to the server; IPP requests are never answered
   kStallPpd,        // a PPD request is never answered; anything else goes to the server
-  kDelay,           // everything goes to the server, each answer held back kAnswerDelay; the
+  kDelay,           // everything goes to the server, each answer held back kAnswerDelayMs; the
                     // Host stays the relay's, so that the server's printer URIs lead back to it
 };
 

@@ -1,14 +1,14 @@
 // FetchQueuePPD.cc: copies a CUPS queue's PPD from the server into a file, no larger than the
-// PPD reader takes and within the connection's deadline.
+// PPD reader takes and within the connection's deadline, unless the version held is current.
+#include "QueuePPDRequest.h"
+
 #include <cups/cups.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "QueueName.h"
@@ -20,14 +20,7 @@ namespace pde::cups {
 
 namespace {
 
-constexpr std::string_view kTemplateName = "/pde-queue-XXXXXX.ppd";
-constexpr int kTemplateSuffixLength = 4;  // ".ppd"
 constexpr std::size_t kChunkSize = 32 * 1024;
-
-std::string TemporaryDirectory() {
-  const char* directory = std::getenv("TMPDIR");
-  return (directory != nullptr && directory[0] != '\0') ? directory : "/tmp";
-}
 
 // Writes all of data to fd; false with errno set when it cannot.
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -75,12 +68,35 @@ std::string CopyBody(const internal::ServerConnection& connection, const std::st
   return {};
 }
 
-// Asks for `resource` and copies the answer into fd. Returns the failure, or an empty string.
-std::string GetPpd(const internal::ServerConnection& connection, const std::string& queue,
-                   const std::string& resource, int fd, const std::string& path) {
+// The server's time of the version it sent: its Last-Modified, else the time of its answer.
+time_t VersionTime(http_t* http) {
+  for (const http_field_t field : {HTTP_FIELD_LAST_MODIFIED, HTTP_FIELD_DATE}) {
+    const char* text = httpGetField(http, field);
+    const time_t time = text != nullptr && text[0] != '\0' ? httpGetDateTime(text) : 0;
+    if (time > 0) return time;
+  }
+  return 0;
+}
+
+}  // namespace
+
+namespace internal {
+
+PpdAnswer RequestQueuePPD(const ServerConnection& connection, const std::string& queue,
+                          const HeldPPD* held, int fd, const std::string& path, time_t* version,
+                          std::string* error) {
   http_t* http = connection.get();
   const std::string what = "the PPD of queue \"" + queue + "\"";
+  const std::string resource = "/printers/" + EncodeQueueNameForPath(queue) + ".ppd";
   httpClearFields(http);
+  if (held != nullptr) {
+    // cupsd also compares the length it is given with its file's, so that a PPD replaced within
+    // the second of the version held still counts as changed; other servers ignore the field.
+    char date[256];
+    const std::string since = std::string(httpGetDateString2(held->version, date, sizeof date)) +
+                              "; length=" + std::to_string(held->size);
+    httpSetField(http, HTTP_FIELD_IF_MODIFIED_SINCE, since.c_str());
+  }
   http_status_t status = HTTP_STATUS_ERROR;
   if (httpGet(http, resource.c_str()) == 0) {
     do {
@@ -88,24 +104,34 @@ std::string GetPpd(const internal::ServerConnection& connection, const std::stri
     } while (status == HTTP_STATUS_CONTINUE && !connection.Expired());
   }
   if (connection.Expired() || status == HTTP_STATUS_ERROR) {
-    return connection.Trouble("sending " + what);
+    *error = connection.Trouble("sending " + what);
+    return PpdAnswer::kFailed;
+  }
+  if (status == HTTP_STATUS_NOT_MODIFIED && held != nullptr) {
+    httpFlush(http);
+    return PpdAnswer::kUnchanged;
   }
   if (status == HTTP_STATUS_NOT_FOUND) {
     httpFlush(http);
-    return connection.HasQueue(queue)
-               ? "queue \"" + queue + "\" has no PPD on the CUPS server at " + connection.server()
-               : internal::MissingQueueMessage(connection, queue);
+    *error = connection.HasQueue(queue) ? "queue \"" + queue +
+                                              "\" has no PPD on the CUPS server at " +
+                                              connection.server()
+                                        : MissingQueueMessage(connection, queue);
+    return PpdAnswer::kFailed;
   }
   if (status != HTTP_STATUS_OK) {
     httpFlush(http);
-    return "the CUPS server at " + connection.server() + " answered \"" +
-           std::to_string(static_cast<int>(status)) + " " + httpStatus(status) +
-           "\" to the request for " + what;
+    *error = "the CUPS server at " + connection.server() + " answered \"" +
+             std::to_string(static_cast<int>(status)) + " " + httpStatus(status) +
+             "\" to the request for " + what;
+    return PpdAnswer::kFailed;
   }
-  return CopyBody(connection, what, fd, path);
+  if (version != nullptr) *version = VersionTime(http);
+  *error = CopyBody(connection, what, fd, path);
+  return error->empty() ? PpdAnswer::kCopied : PpdAnswer::kFailed;
 }
 
-}  // namespace
+}  // namespace internal
 
 bool FetchQueuePPDInto(const std::string& queue, int fd, const std::string& path,
                        std::string* error, Cancellation* cancel) {
@@ -118,40 +144,8 @@ bool FetchQueuePPDInto(const std::string& queue, int fd, const std::string& path
     *error = connection.failure();
     return false;
   }
-  const std::string resource = "/printers/" + internal::EncodeQueueNameForPath(queue) + ".ppd";
-  *error = GetPpd(connection, queue, resource, fd, path);
-  return error->empty();
-}
-
-std::string FetchQueuePPD(const std::string& queue, std::string* error, Cancellation* cancel) {
-  std::string ignored;
-  std::string& failure = error != nullptr ? *error : ignored;
-  if (!internal::IsValidQueueName(queue)) {
-    failure = "\"" + queue + "\" is not a valid CUPS queue name";
-    return {};
-  }
-  const std::string directory = TemporaryDirectory();
-  std::string pathTemplate = directory;
-  pathTemplate += kTemplateName;
-  std::vector<char> path(pathTemplate.begin(), pathTemplate.end());
-  path.push_back('\0');
-  const int fd = mkstemps(path.data(), kTemplateSuffixLength);
-  if (fd < 0) {
-    const int cause = errno;
-    failure = "cannot create a temporary file in \"" + directory + "\": " + std::strerror(cause);
-    return {};
-  }
-  bool fetched = FetchQueuePPDInto(queue, fd, path.data(), &failure, cancel);
-  if (close(fd) != 0 && fetched) {
-    const int cause = errno;
-    failure = "cannot write \"" + std::string(path.data()) + "\": " + std::strerror(cause);
-    fetched = false;
-  }
-  if (!fetched) {
-    unlink(path.data());
-    return {};
-  }
-  return std::string(path.data());
+  return internal::RequestQueuePPD(connection, queue, nullptr, fd, path, nullptr, error) ==
+         internal::PpdAnswer::kCopied;
 }
 
 }  // namespace pde::cups

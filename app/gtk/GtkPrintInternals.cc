@@ -201,8 +201,10 @@ GObject* AddTextOption(GObject* set, const std::string& name) {
   return Lookup().setLookup(set, name.c_str()) == option ? option : nullptr;
 }
 
-unsigned SetPrinterListActivationBlocked(GtkWidget* dialog, bool blocked) {
-  const guint rowActivated = g_signal_lookup("row-activated", GTK_TYPE_TREE_VIEW);
+namespace {
+
+// The tree views under widget.
+std::vector<GtkWidget*> TreeViewsOf(GtkWidget* widget) {
   std::vector<GtkWidget*> views;
   std::function<void(GtkWidget*)> collect = [&](GtkWidget* widget) {
     if (GTK_IS_TREE_VIEW(widget)) views.push_back(widget);
@@ -218,16 +220,50 @@ unsigned SetPrinterListActivationBlocked(GtkWidget* dialog, bool blocked) {
       collect(GTK_WIDGET(node->data));
     g_list_free(children);
   };
-  collect(dialog);
+  collect(widget);
+  return views;
+}
+
+constexpr auto kHandlerOfDialog = static_cast<GSignalMatchType>(G_SIGNAL_MATCH_ID |
+                                                                G_SIGNAL_MATCH_DATA);
+
+}  // namespace
+
+unsigned SetPrinterListActivationBlocked(GtkWidget* dialog, bool blocked) {
+  const guint rowActivated = g_signal_lookup("row-activated", GTK_TYPE_TREE_VIEW);
   unsigned changed = 0;
-  const auto match = static_cast<GSignalMatchType>(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
-  for (GtkWidget* view : views) {
-    changed += blocked ? g_signal_handlers_block_matched(view, match, rowActivated, 0, nullptr,
-                                                         nullptr, dialog)
-                       : g_signal_handlers_unblock_matched(view, match, rowActivated, 0, nullptr,
-                                                           nullptr, dialog);
+  for (GtkWidget* view : TreeViewsOf(dialog)) {
+    changed += blocked ? g_signal_handlers_block_matched(view, kHandlerOfDialog, rowActivated, 0,
+                                                         nullptr, nullptr, dialog)
+                       : g_signal_handlers_unblock_matched(view, kHandlerOfDialog, rowActivated,
+                                                           0, nullptr, nullptr, dialog);
   }
   return changed;
+}
+
+GtkTreeSelection* PrinterListSelection(GtkWidget* dialog) {
+  const guint rowActivated = g_signal_lookup("row-activated", GTK_TYPE_TREE_VIEW);
+  for (GtkWidget* view : TreeViewsOf(dialog)) {
+    if (g_signal_handler_find(view, kHandlerOfDialog, rowActivated, 0, nullptr, nullptr, dialog))
+      return gtk_tree_view_get_selection(GTK_TREE_VIEW(view));
+  }
+  return nullptr;
+}
+
+GtkPrinter* ChosenPrinter(GtkTreeSelection* selection) {
+  GtkTreeModel* model = nullptr;
+  GtkTreeIter row;
+  if (selection == nullptr || !gtk_tree_selection_get_selected(selection, &model, &row))
+    return nullptr;
+  for (int column = 0; column < gtk_tree_model_get_n_columns(model); ++column) {
+    if (!g_type_is_a(gtk_tree_model_get_column_type(model, column), G_TYPE_OBJECT)) continue;
+    GObject* object = nullptr;
+    gtk_tree_model_get(model, &row, column, &object, -1);
+    GtkPrinter* printer = GTK_IS_PRINTER(object) ? GTK_PRINTER(object) : nullptr;
+    if (object != nullptr) g_object_unref(object);  // the model keeps it
+    if (printer != nullptr) return printer;
+  }
+  return nullptr;
 }
 
 bool IsCupsPrinter(GtkPrinter* printer) {

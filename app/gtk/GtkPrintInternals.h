@@ -16,7 +16,7 @@
 //   option named "cups-..." with its value;
 // - the CUPS backend's type name "GtkPrintBackendCups";
 // - the printer list, a GtkTreeView whose "row-activated" handler, connected with the dialog as
-//   its data, answers Print.
+//   its data, answers Print, and whose rows hold their GtkPrinter in a column of an object type.
 // Everything is looked up at run time: when a part is missing or this is not GTK 3.24, Available
 // says why and the callers leave GTK's dialog as it is.
 #pragma once
@@ -61,6 +61,14 @@ GObject* AddTextOption(GObject* set, const std::string& name);
 // Blocks (blocked true) or unblocks GTK's handler that answers Print when a row of the printer
 // list is activated (a double click, Return); calls must pair. Returns the handlers changed.
 unsigned SetPrinterListActivationBlocked(GtkWidget* dialog, bool blocked);
+
+// The selection of dialog's printer list (borrowed), or null when it cannot be found. It changes
+// as soon as a printer is chosen, before GTK asks the printer's details and makes it the dialog's
+// selected printer.
+GtkTreeSelection* PrinterListSelection(GtkWidget* dialog);
+
+// The printer of the row selected in the printer list (borrowed), or null.
+GtkPrinter* ChosenPrinter(GtkTreeSelection* selection);
 
 // True for a printer of GTK's CUPS print backend, whose printer names are CUPS queue names.
 bool IsCupsPrinter(GtkPrinter* printer);

@@ -3,7 +3,6 @@
 // marker, and Print held back in Private mode until a DIN was entered.
 #include "PaneTab.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -70,12 +69,16 @@ PaneTab::PaneTab(GtkPrintUnixDialog* dialog) : dialog_(dialog) {
   if (printButton_ != nullptr)
     g_signal_connect(printButton_, "notify::sensitive", G_CALLBACK(OnPrintSensitive), this);
   g_signal_connect(dialog, "notify::selected-printer", G_CALLBACK(OnPrinterSelected), this);
+  printerList_ = internals::PrinterListSelection(GTK_WIDGET(dialog));
+  if (printerList_ != nullptr)
+    g_signal_connect(printerList_, "changed", G_CALLBACK(OnPrinterChosen), this);
   g_signal_connect(dialog, "destroy", G_CALLBACK(OnDestroy), this);
 }
 
 PaneTab::~PaneTab() {
-  fetch_.reset();  // cancelled: its file is removed, and its result never comes
+  fetch_.reset();  // cancelled: its result never comes
   g_signal_handlers_disconnect_by_data(dialog_, this);
+  if (printerList_ != nullptr) g_signal_handlers_disconnect_by_data(printerList_, this);
   if (printButton_ != nullptr) g_signal_handlers_disconnect_by_data(printButton_, this);
   ClosePane(false);
 }
@@ -90,25 +93,51 @@ void PaneTab::OnPrinterSelected(GObject* dialog, GParamSpec*, gpointer self) {
       gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog)));
 }
 
+void PaneTab::OnPrinterChosen(GtkTreeSelection* selection, gpointer self) {
+  auto* tab = static_cast<PaneTab*>(self);
+  GtkPrinter* printer = internals::ChosenPrinter(selection);
+  // The selected printer's row again (GTK refreshes its list) needs nothing: its pane is open or
+  // on its way.
+  if (printer != nullptr && internals::IsCupsPrinter(printer) &&
+      tab->selected_ != gtk_printer_get_name(printer))
+    tab->StartFetch(gtk_printer_get_name(printer));
+}
+
 void PaneTab::SelectPrinter(GtkPrinter* printer) {
   const std::string name = printer != nullptr ? gtk_printer_get_name(printer) : "";
   if (name == selected_) return;  // the same printer again, its details updated
   // GTK has rebuilt its controls for the new printer already and chosen which of its pages to
   // show; what it kept of the rest comes back.
   ClosePane(true);
-  fetch_.reset();  // the previous printer's fetch is cancelled
   selected_ = name;
-  ++generation_;
   fetching_ = false;
+  if (printer == nullptr || !internals::IsCupsPrinter(printer)) DropFetch();
   if (printer == nullptr) return;
   if (!internals::IsCupsPrinter(printer)) {
     Note("\"" + name + "\" is not a CUPS queue; the dialog goes on without the pane");
     return;
   }
   fetching_ = true;
-  auto fetch = std::make_shared<Fetch>(dialog_, generation_, name);
+  StartFetch(name);
+  if (fetched_) UseFetched();
+}
+
+void PaneTab::DropFetch() {
+  fetch_.reset();  // cancelled: its result never comes
+  fetchQueue_.clear();
+  fetched_ = false;
+  fetchedPath_.clear();
+  fetchedWhy_.clear();
+  ++generation_;
+}
+
+void PaneTab::StartFetch(const std::string& queue) {
+  if (queue == fetchQueue_) return;
+  DropFetch();  // the previous printer's
+  fetchQueue_ = queue;
+  auto fetch = std::make_shared<Fetch>(dialog_, generation_, queue);
   fetch_ =
-      std::make_unique<PpdFetch>(name, [fetch](const std::string& ppdPath, const std::string& why) {
+      std::make_unique<PpdFetch>(queue, [fetch](const std::string& ppdPath, const std::string& why) {
         OnFetched(*fetch, ppdPath, why);
       });
 }
@@ -117,17 +146,26 @@ void PaneTab::OnFetched(const Fetch& fetch, const std::string& ppdPath, const st
   auto* dialog = static_cast<GObject*>(g_weak_ref_get(const_cast<GWeakRef*>(&fetch.dialog)));
   PaneTab* tab = dialog != nullptr ? For(GTK_WIDGET(dialog)) : nullptr;
   if (tab != nullptr && tab->generation_ == fetch.generation) {
-    tab->fetching_ = false;
     tab->fetch_.reset();
-    if (ppdPath.empty()) {
-      Note("no pane for printer \"" + fetch.queue + "\": " + why);
-    } else {
-      tab->OpenPane(fetch.queue, ppdPath);
-    }
-  } else if (!ppdPath.empty()) {
-    unlink(ppdPath.c_str());  // the dialog or its printer has gone meanwhile
+    tab->fetched_ = true;
+    tab->fetchedPath_ = ppdPath;
+    tab->fetchedWhy_ = why;
+    if (tab->fetching_ && tab->selected_ == fetch.queue) tab->UseFetched();
   }
   if (dialog != nullptr) g_object_unref(dialog);
+}
+
+void PaneTab::UseFetched() {
+  // Used once: choosing the printer again later asks the server again.
+  const std::string path = fetchedPath_;
+  const std::string why = fetchedWhy_;
+  DropFetch();
+  fetching_ = false;
+  if (path.empty()) {
+    Note("no pane for printer \"" + selected_ + "\": " + why);
+  } else {
+    OpenPane(selected_, path);
+  }
 }
 
 pdehost::SettingList PaneTab::StartingValues(const std::string& queue) const {

@@ -2,7 +2,9 @@
 //
 // It follows the dialog's selected printer: for a CUPS queue it fetches the queue's PPD off the
 // main thread, then opens the pane (Prologue, Initialize) and shows it as a tab; a printer change
-// terminates the previous pane first. While the tab is shown, GTK's own controls for the pane's
+// terminates the previous pane first. The fetch starts as soon as the printer is chosen in the
+// dialog's list, alongside GTK's own request for the printer's details, so that the pane can open
+// as soon as GTK has made the printer its selected one. While the tab is shown, GTK's own controls for the pane's
 // keywords are hidden, and GTK's values for them follow the pane, so the settings GTK hands to the
 // application carry the pane's values. The DIN digits are the exception: GTK's options for them
 // leave the dialog's option set, so that no settings the dialog hands out hold them. Instead the
@@ -42,7 +44,7 @@ class PaneTab {
   GtkWidget* page() const { return page_; }
   // The pane of the selected printer; null while it has none.
   PrinterPane* pane() const { return pane_.get(); }
-  // True while the selected printer's PPD is being fetched.
+  // True while the pane of the selected printer waits for its PPD.
   bool fetching() const { return fetching_; }
   // True while Print waits for a DIN.
   bool printBlocked() const { return blocked_; }
@@ -58,11 +60,18 @@ class PaneTab {
   ~PaneTab();
 
   static void OnPrinterSelected(GObject* dialog, GParamSpec* property, gpointer self);
+  static void OnPrinterChosen(GtkTreeSelection* selection, gpointer self);
   static void OnDestroy(GtkWidget* dialog, gpointer self);
   static void OnPrintSensitive(GObject* button, GParamSpec* property, gpointer self);
   static void OnFetched(const Fetch& fetch, const std::string& ppdPath, const std::string& why);
 
   void SelectPrinter(GtkPrinter* printer);
+  // Cancels the fetch under way and forgets a result not yet used.
+  void DropFetch();
+  // Starts fetching queue's PPD unless that fetch is under way or done and not yet used.
+  void StartFetch(const std::string& queue);
+  // Opens the pane of the selected printer with the fetch's result.
+  void UseFetched();
   void OpenPane(const std::string& queue, const std::string& ppdPath);
   void ClosePane(bool restoreGtkControls);
   void HideGtkControls();
@@ -83,10 +92,16 @@ class PaneTab {
   GtkWidget* tabLabel_ = nullptr;
   GtkWidget* hint_ = nullptr;
   GtkWidget* printButton_ = nullptr;
+  GtkTreeSelection* printerList_ = nullptr;  // the selection of GTK's printer list, or null
   std::string selected_;     // the printer the tab last followed
-  unsigned generation_ = 0;  // counts printer changes; a fetch for an older one is dropped
-  // The selected printer's PPD under way; cancelled when the printer changes or the tab goes.
+  unsigned generation_ = 0;  // counts fetches started; the result of an older one is dropped
+  // The PPD of the printer chosen last, under way (cancelled when another printer is chosen or
+  // the tab goes) or its result, until the pane of the selected printer takes it.
+  std::string fetchQueue_;
   std::unique_ptr<PpdFetch> fetch_;
+  bool fetched_ = false;
+  std::string fetchedPath_;
+  std::string fetchedWhy_;
   std::unique_ptr<PrinterPane> pane_;
   std::vector<internals::OptionControl> gtkControls_;  // options referenced while the pane is open
   std::vector<std::unique_ptr<GtkWidget*>> hidden_;    // weak pointers to what the tab hid

@@ -3,7 +3,6 @@
 #include "PpdFetch.h"
 
 #include <glib.h>
-#include <unistd.h>
 
 #include <memory>
 #include <utility>
@@ -62,9 +61,7 @@ void PpdFetch::Post(const std::shared_ptr<State>& state) {
       source,
       [](gpointer data) -> gboolean {
         const auto& result = *static_cast<std::shared_ptr<State>*>(data);
-        if (result->dropped) {
-          if (!result->ppdPath.empty()) unlink(result->ppdPath.c_str());
-        } else {
+        if (!result->dropped) {
           const Done done = std::move(result->done);  // its captures end on this thread
           result->done = nullptr;
           result->dropped = true;

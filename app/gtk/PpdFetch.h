@@ -10,16 +10,16 @@ namespace pde::gtk {
 
 class PpdFetch {
  public:
-  // Receives the fetched PPD's path (the receiver owns the file) or, when it is empty, why there
-  // is none.
+  // Receives the path of the queue's PPD copy, brought up to date (shared: never the receiver's
+  // to remove), or, when it is empty, why there is none.
   using Done = std::function<void(const std::string& ppdPath, const std::string& why)>;
 
   // Starts fetching queue's PPD (PrinterPane::FetchPpd) on a new thread, "pdekit-ppd". done runs
   // on the main context that was the calling thread's default, unless the fetch is destroyed
   // first; when no thread can be had, it gets why.
   PpdFetch(const std::string& queue, Done done);
-  // Cancels a fetch under way: its thread ends within a fraction of a second, the file it made is
-  // removed, and done is never called. Call on the thread that started the fetch.
+  // Cancels a fetch under way: its thread ends within a fraction of a second, leaving the copy
+  // as it was or brought up to date, and done is never called. Call on the thread that started the fetch.
   ~PpdFetch();
   PpdFetch(const PpdFetch&) = delete;
   PpdFetch& operator=(const PpdFetch&) = delete;

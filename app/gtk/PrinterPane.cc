@@ -2,7 +2,6 @@
 #include "PrinterPane.h"
 
 #include <glib.h>
-#include <unistd.h>
 
 #include "PpdScan.h"
 #include "pde/CFHost.h"
@@ -19,7 +18,7 @@ std::string StatusText(OSStatus status) {
 
 std::string PrinterPane::FetchPpd(const std::string& queue, std::string* why,
                                   pde::cups::Cancellation* cancel) {
-  return pde::cups::FetchQueuePPD(queue, why, cancel);
+  return pde::cups::UpdateQueuePPDCopy(queue, why, cancel);
 }
 
 std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const std::string& ppdPath,
@@ -27,19 +26,18 @@ std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const s
                                                std::string* why) {
   std::unique_ptr<PrinterPane> pane(new PrinterPane);
   pane->queue_ = queue;
-  pane->ppd_.path = ppdPath;
 
   pdehost::PpdFacts facts;
   pdehost::SessionSetup setup;
   std::vector<std::string> notes;
   const bool located =
-      pdehost::ScanPpd(pane->ppd_.path, &facts, why) &&
-      pdehost::LocateDialogExtension(pane->ppd_.path, facts, &setup.bundlePath, &notes, why);
+      pdehost::ScanPpd(ppdPath, &facts, why) &&
+      pdehost::LocateDialogExtension(ppdPath, facts, &setup.bundlePath, &notes, why);
   for (const std::string& note : notes) g_debug("%s", pde::EscapeBytes(note).c_str());
   if (!located) return nullptr;
   if (CFPtr<CFBundleRef> bundle = OpenBundle(setup.bundlePath))
     pane->localizations_ = PreferredLocalizations(bundle.get());
-  setup.ppdPath = pane->ppd_.path;
+  setup.ppdPath = ppdPath;
   setup.settings = preset;
   if (!pane->session_.Open(setup, why) || !pane->session_.Start(why)) return nullptr;
   if (!pane->session_.paneShown()) {
@@ -52,10 +50,6 @@ std::unique_ptr<PrinterPane> PrinterPane::Open(const std::string& queue, const s
     return nullptr;
   }
   return pane;
-}
-
-PrinterPane::FetchedFile::~FetchedFile() {
-  if (!path.empty()) unlink(path.c_str());
 }
 
 bool PrinterPane::CollectOptions(pdehost::OptionMap* options, std::string* error) {

@@ -14,14 +14,14 @@ namespace pde::gtk {
 
 class PrinterPane {
  public:
-  // Fetches queue's PPD from the CUPS server into a temporary file; empty with *why set to one
-  // line when the queue has no PPD, the server does not answer by the deadline, or cancel (when
-  // not null) is requested meanwhile. Safe to call from any thread.
+  // Brings this user's copy of queue's PPD up to date with the CUPS server
+  // (pde::cups::UpdateQueuePPDCopy) and returns its path; the copy is shared and never removed.
+  // Empty with *why set to one line when the queue has no PPD, the server does not answer by the
+  // deadline, or cancel (when not null) is requested meanwhile. Safe to call from any thread.
   static std::string FetchPpd(const std::string& queue, std::string* why,
                               pde::cups::Cancellation* cancel = nullptr);
 
-  // Adopts ppdPath (a file FetchPpd made for queue, removed when the pane goes, also on failure),
-  // loads the dialog extension the PPD names (else the bundle the build makes), starts a dialog
+  // Reads ppdPath (the copy FetchPpd brought up to date for queue), loads the dialog extension the PPD names (else the bundle the build makes), starts a dialog
   // session whose print-settings ticket holds preset, calls Prologue and Initialize, and builds
   // the widgets. Returns null with *why set to one line when the PPD cannot be read, the bundle
   // cannot be loaded, or the pane declines the printer or fails (with the printer's model name
@@ -29,7 +29,7 @@ class PrinterPane {
   static std::unique_ptr<PrinterPane> Open(const std::string& queue, const std::string& ppdPath,
                                            const pdehost::SettingList& preset, std::string* why);
 
-  // Destroys the widgets, calls Terminate, releases the plug-in and removes the fetched PPD.
+  // Destroys the widgets, calls Terminate and releases the plug-in.
   ~PrinterPane() = default;
   PrinterPane(const PrinterPane&) = delete;
   PrinterPane& operator=(const PrinterPane&) = delete;
@@ -49,18 +49,11 @@ class PrinterPane {
   bool CollectOptions(pdehost::OptionMap* options, std::string* error);
 
  private:
-  // The fetched copy of the PPD, removed once the session that reads it is gone.
-  struct FetchedFile {
-    std::string path;
-    ~FetchedFile();
-  };
-
   PrinterPane() = default;
 
-  // Destroyed in reverse order: the widgets, then the session (Terminate), then the PPD.
+  // Destroyed in reverse order: the widgets, then the session (Terminate).
   std::string queue_;
   std::vector<std::string> localizations_;
-  FetchedFile ppd_;
   pdehost::DialogSession session_;
   std::unique_ptr<PaneView> view_;
 };

@@ -6,11 +6,14 @@
 // PDE_TEST_CUPS_PPD and PDE_TEST_CUPS_RAW_QUEUE. Without them the tests are skipped. The script's
 // pdehost sessions check a queue that does not exist.
 #include <cups/cups.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
@@ -107,21 +110,61 @@ TEST_F(LiveServer, ValuesThePPDDoesNotListFallBackToItsDefaultsAndNothingElseIsL
   EXPECT_EQ(pde::test::CheckPrinterCode(ReadWholeFile(cups_.device), printed), "");
 }
 
-TEST_F(LiveServer, FetchesTheQueuesPPDIntoAFileTheCallerOwns) {
-  const pde::test::ScratchTmpDir tmp;
+// One copy per server and queue in a directory private to its owner: asked for again, the very
+// file is kept until the server has a new version (lpadmin -P), even one of the same second;
+// failures and a symbolic link planted at the copy's name leave nothing else behind.
+TEST_F(LiveServer, KeepsOneCopyOfAQueuesPPDThatOnlyANewVersionReplaces) {
+  const pde::test::ScratchTmpDir cache("XDG_CACHE_HOME");
+  const std::string directory = cache.path() + "/pdekit/ppd";
+  const std::string queue = "copied";
+  const std::string changed = cache.path() + "/changed.ppd";
+  auto setPpd = [&](const std::string& ppd) {
+    const std::string command = "lpadmin -h " + cups_.server + " -p " + queue +
+                                " -E -v file:///dev/null -P " + ppd + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+  };
+  auto identity = [](const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? std::to_string(info.st_ino) + "/" +
+                                                std::to_string(info.st_mtime)
+                                          : std::string();
+  };
+  ASSERT_TRUE(setPpd(cups_.ppd));
   std::string error;
-  const std::string path = FetchQueuePPD(queue_, &error);
-  ASSERT_FALSE(path.empty()) << error;
-  EXPECT_EQ(path.rfind(tmp.path() + "/", 0), 0u) << path;
+  const std::string path = UpdateQueuePPDCopy(queue, &error);
+  ASSERT_EQ(path, directory + "/" + cups_.server + "@" + queue + ".ppd") << error;
   EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(cups_.ppd));
-  std::remove(path.c_str());
+  EXPECT_EQ(std::filesystem::status(directory).permissions(), std::filesystem::perms::owner_all);
+  const std::string first = identity(path);
+  EXPECT_EQ(UpdateQueuePPDCopy(queue, &error), path) << error;
+  EXPECT_EQ(identity(path), first) << "downloaded again";
 
-  EXPECT_EQ(FetchQueuePPD(cups_.raw, &error), "");
+  std::ofstream(changed) << ReadWholeFile(cups_.ppd) << "*% changed\n";
+  ASSERT_TRUE(setPpd(changed));
+  EXPECT_EQ(UpdateQueuePPDCopy(queue, &error), path) << error;
+  EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(changed));
+  EXPECT_NE(identity(path), first);
+
+  EXPECT_EQ(UpdateQueuePPDCopy(cups_.raw, &error), "");
   EXPECT_EQ(error, "queue \"" + cups_.raw + "\" has no PPD on the CUPS server at " + cups_.server);
-  EXPECT_TRUE(tmp.IsEmpty());
-  setenv("TMPDIR", "/nonexistent", 1);
-  EXPECT_EQ(FetchQueuePPD(queue_, &error), "");
-  EXPECT_EQ(error, "cannot create a temporary file in \"/nonexistent\": No such file or directory");
+  EXPECT_EQ(ReadWholeFile(path), ReadWholeFile(changed));
+  const std::string victim = cache.path() + "/victim";
+  ASSERT_TRUE(std::filesystem::remove(path));
+  std::filesystem::create_symlink(victim, path);
+  EXPECT_EQ(UpdateQueuePPDCopy(queue, &error), path) << error;
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path)));
+  EXPECT_FALSE(std::filesystem::exists(victim));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory))
+    names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{cups_.server + "@" + queue + ".ppd"});
+
+  std::filesystem::permissions(directory, std::filesystem::perms::group_read |
+                                              std::filesystem::perms::group_exec,
+                               std::filesystem::perm_options::add);
+  EXPECT_EQ(UpdateQueuePPDCopy(queue, &error), "");
+  EXPECT_EQ(error, "the directory \"" + directory + "\" is not private to its owner (mode 0700)");
+  std::system(("lpadmin -h " + cups_.server + " -x " + queue + " >/dev/null 2>&1").c_str());
 }
 
 // The secure-print codes are private to the job's owner: another user asking the server for the

@@ -148,16 +148,20 @@ void Relay::Serve(int client) {
       while (SendAll(client, "X-Padding: " + std::string(64, 'x') + "\r\n", stop)) {
       }
       return;
+    case RelayMode::kDelay:
+      return Pass(client, head);
     case RelayMode::kStall:
       return;
   }
 }
 
 // Hands the connection to the upstream server, the head already read first (its Host the
-// upstream's), until either side closes it or the relay stops.
+// upstream's but in kDelay mode), until either side closes it or the relay stops. In kDelay mode
+// the first bytes the server sends after the client spoke wait kAnswerDelayMs.
 void Relay::Pass(int client, std::string head) {
+  const bool delay = mode_ == RelayMode::kDelay;
   const std::size_t host = head.find("\r\nHost: ");
-  if (host != std::string::npos) {
+  if (host != std::string::npos && !delay) {
     const std::size_t end = head.find("\r\n", host + 2);
     head.replace(host + 8, end - host - 8, "localhost" + upstream_.substr(upstream_.rfind(':')));
   }
@@ -168,11 +172,14 @@ void Relay::Pass(int client, std::string head) {
   }
   pollfd fds[3] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {stop_[0], POLLIN, 0}};
   char buffer[16384];
+  bool asked = true;  // the client has spoken since the server last answered
   for (bool open = true; open;) {
     if (poll(fds, 3, -1) < 0) continue;
     if (fds[2].revents != 0) break;
     for (int side = 0; side < 2 && open; ++side) {
       if (fds[side].revents == 0) continue;
+      if (side == 1 && delay && asked && !WaitFor(-1, 0, stop_[0], kAnswerDelayMs)) break;
+      asked = side == 0;
       const ssize_t count = recv(fds[side].fd, buffer, sizeof buffer, 0);
       open = count > 0 && SendAll(fds[1 - side].fd,
                                   std::string(buffer, static_cast<std::size_t>(count)), stop_[0]);

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,18 +82,18 @@ TEST(SubmitJob, RefusesBadArgumentsAndASilentServerWithAMessageAndNoJob) {
   }
 }
 
-TEST(FetchQueuePPD, ReportsFailuresAndLeavesNoFileBehind) {
+TEST(UpdateQueuePPDCopy, ReportsFailuresAndLeavesNoFileBehind) {
   const RefusingServer server;
-  const pde::test::ScratchTmpDir tmp;
-  ASSERT_FALSE(tmp.path().empty());
+  const pde::test::ScratchTmpDir cache("XDG_CACHE_HOME");
+  ASSERT_FALSE(cache.path().empty());
   ASSERT_FALSE(server.hostAndPort().empty());
   std::string error;
-  EXPECT_EQ(FetchQueuePPD("q", &error), "");
+  EXPECT_EQ(UpdateQueuePPDCopy("q", &error), "");
   EXPECT_EQ(error, "the CUPS server at " + server.hostAndPort() + " does not answer");
-  EXPECT_EQ(FetchQueuePPD("bad queue", &error), "");
+  EXPECT_EQ(UpdateQueuePPDCopy("bad queue", &error), "");
   EXPECT_EQ(error, "\"bad queue\" is not a valid CUPS queue name");
-  EXPECT_EQ(FetchQueuePPD("", nullptr), "");
-  EXPECT_TRUE(tmp.IsEmpty());
+  EXPECT_EQ(UpdateQueuePPDCopy("", nullptr), "");
+  EXPECT_TRUE(std::filesystem::is_empty(cache.path() + "/pdekit/ppd"));
 }
 
 }  // namespace

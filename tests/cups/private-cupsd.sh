@@ -37,6 +37,8 @@ base=${TMPDIR:-/tmp}
 work=$(mktemp -d "$base/pde-cupsd.XXXXXX")
 # The clients read their configuration from here (there is none): only the private server is used.
 export CUPS_SERVERROOT="$work/conf"
+# The clients' own copies of the queues' PPDs go with the server they came from.
+export XDG_CACHE_HOME="$work/client-cache"
 cupsd_pid=""
 server=""
 

@@ -4,6 +4,8 @@
 #include <dlfcn.h>
 #include <gtk/gtkunixprint.h>
 
+#include "pde/InputFileCache.h"
+
 namespace pde::test {
 namespace {
 
@@ -139,6 +141,17 @@ long ModuleLiveObjects() {
   const long objects = count != nullptr ? count() : -1;
   dlclose(layer);
   return objects;
+}
+
+long ModulePpdsCompiled() {
+  using StatisticsFunction = pde::InputFileCacheStatistics (*)(pde::InputKind);
+  void* layer = dlopen("libpde_corefoundation.so", RTLD_LAZY | RTLD_NOLOAD);
+  if (layer == nullptr) return -1;
+  auto statistics = reinterpret_cast<StatisticsFunction>(
+      dlsym(layer, "_ZN3pde26InputFileCacheStatisticsOfENS_9InputKindE"));
+  const long made = statistics != nullptr ? statistics(pde::InputKind::kPPD).made : -1;
+  dlclose(layer);
+  return made;
 }
 
 void PressKey(GtkWidget* widget, guint keyval, GdkModifierType state) {

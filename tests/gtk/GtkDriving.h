@@ -38,6 +38,10 @@ std::string SelectedPrinter(GtkWidget* dialog);
 // the layer's library directly.
 long ModuleLiveObjects();
 
+// How many PPDs the module's platform layers have read and compiled so far (the compiled-PPD
+// cache's count of files made afresh); -1 when it cannot be asked, as for ModuleLiveObjects.
+long ModulePpdsCompiled();
+
 // Sends a real key press and release for keyval with the modifier state to widget's toplevel,
 // through gtk_main_do_event, as the X server's events arrive: the toplevel hands them to its
 // focus widget.

@@ -5,8 +5,8 @@
 //
 // Run by tests/cups/private-cupsd.sh (queues in PDE_TEST_CUPS_QUEUE, _RAW_QUEUE, _DECLINED_QUEUE,
 // the queue's file device in PDE_TEST_CUPS_DEVICE). main gives the program a HOME of its own with
-// an lpoptions default for the queue, and a TMPDIR that must be empty again at the end; nor may
-// the module leave any object of its panes alive.
+// an lpoptions default for the queue and a cache for the copies of the PPDs, and a TMPDIR that
+// must be empty again at the end; nor may the module leave any object of its panes alive.
 #include <cups/cups.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -679,6 +679,39 @@ TEST_F(LiveServer, ADialogDestroyedAnyTimeLeavesNothingBehind) {
   }
 }
 
+// A later dialog for the same queue reads the copy of its PPD the first one brought up to date:
+// the PPD is neither downloaded nor compiled again until the server has a new version.
+TEST_F(LiveServer, ALaterDialogReadsThePPDAgainOnlyWhenTheServerChangedIt) {
+  auto showTab = [&] {
+    GtkWidget* dialog = pde::test::ShowPrintDialog("Test", queue_);
+    const bool shown = RunUntil([&] { return Tab() != nullptr; });
+    gtk_widget_destroy(dialog);
+    DrainEvents();
+    return shown;
+  };
+  auto setPpd = [&](const std::string& ppd) {
+    const std::string command =
+        "lpadmin -h " + cups_.server + " -p " + queue_ + " -P " + ppd + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+  };
+  ASSERT_TRUE(showTab());
+  const long compiled = pde::test::ModulePpdsCompiled();
+  ASSERT_GE(compiled, 1);
+  ASSERT_TRUE(showTab());
+  EXPECT_EQ(pde::test::ModulePpdsCompiled(), compiled) << "the same PPD was read again";
+
+  const std::string changed = std::string(std::getenv("TMPDIR")) + "/changed.ppd";
+  std::ofstream(changed) << ReadWholeFile(cups_.ppd) << "*% changed\n";
+  ASSERT_TRUE(setPpd(changed));
+  std::remove(changed.c_str());
+  EXPECT_TRUE(showTab());
+  EXPECT_EQ(pde::test::ModulePpdsCompiled(), compiled + 1) << "the new PPD was not read";
+  const std::string copy = std::string(std::getenv("XDG_CACHE_HOME")) + "/pdekit/ppd/" +
+                           cups_.server + "@" + queue_ + ".ppd";
+  EXPECT_EQ(ReadWholeFile(copy), ReadWholeFile(cups_.ppd) + "*% changed\n");
+  ASSERT_TRUE(setPpd(cups_.ppd));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -692,6 +725,7 @@ int main(int argc, char** argv) {
   if (const char* queue = std::getenv("PDE_TEST_CUPS_QUEUE"))
     std::ofstream(home + "/.cups/lpoptions") << "Dest " << queue << " DeptCode=True\n";
   setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CACHE_HOME", (home + "/.cache").c_str(), 1);
   setenv("TMPDIR", tmp.c_str(), 1);
   g_log_set_handler(
       "pdekit", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK),

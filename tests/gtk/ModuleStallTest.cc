@@ -1,8 +1,8 @@
 // ModuleStallTest.cc: dialogs whose PPD the server never sends, in a program with the build's
 // GTK module: each stalled fetch ends with its dialog, and the program's threads, descriptors
-// and temporary files come back to where they were.
+// and the fetches' files come back to where they were.
 //
-// Run with ModulePrintTest.cc's main (HOME and TMPDIR of the program's own) by
+// Run with ModulePrintTest.cc's main (HOME, XDG_CACHE_HOME and TMPDIR of the program's own) by
 // tests/cups/private-cupsd.sh. A relay in front of the private server stalls every PPD request
 // that comes to CUPS_SERVER, which is the module's; GTK's print backend follows the printer URIs
 // the server gives, past the relay, and gets its own.
@@ -54,14 +54,21 @@ std::string Holdings() {
   return text;
 }
 
-bool TmpIsEmpty() {
-  return std::filesystem::is_empty(std::getenv("TMPDIR"));
+// True while no fetch has its file beside the copies of the PPDs (a name that begins with ".").
+bool NoFetchFile() {
+  const std::filesystem::path copies =
+      std::filesystem::path(std::getenv("XDG_CACHE_HOME")) / "pdekit" / "ppd";
+  std::error_code missing;
+  for (const auto& entry : std::filesystem::directory_iterator(copies, missing)) {
+    if (entry.path().filename().string().starts_with(".")) return false;
+  }
+  return true;
 }
 
 // Opens a dialog for queue, waits until the module's fetch has made its file, destroys it.
 void OpenStallAndClose(const std::string& queue) {
   GtkWidget* dialog = pde::test::ShowPrintDialog("Stalled", queue);
-  EXPECT_TRUE(RunUntil([&] { return SelectedPrinter(dialog) == queue && !TmpIsEmpty(); }, kSettle))
+  EXPECT_TRUE(RunUntil([&] { return SelectedPrinter(dialog) == queue && !NoFetchFile(); }, kSettle))
       << "the module's fetch did not start";
   gtk_widget_destroy(dialog);
 }
@@ -79,13 +86,13 @@ TEST(HostileServer, StalledFetchesEndWithTheirDialogs) {
 
   // The first dialog starts what GTK keeps for later ones.
   OpenStallAndClose(cups.queue);
-  EXPECT_TRUE(RunUntil(TmpIsEmpty, kSettle)) << "the first fetch left its file";
+  EXPECT_TRUE(RunUntil(NoFetchFile, kSettle)) << "the first fetch left its file";
   const long threads = Entries("/proc/self/task");
   const long descriptors = Entries("/proc/self/fd");
   for (int i = 0; i < kDialogs && !HasFailure(); ++i) OpenStallAndClose(cups.queue);
   EXPECT_TRUE(RunUntil(
       [&] {
-        return TmpIsEmpty() && Entries("/proc/self/task") <= threads &&
+        return NoFetchFile() && Entries("/proc/self/task") <= threads &&
                Entries("/proc/self/fd") <= descriptors;
       },
       kSettle))

@@ -18,7 +18,7 @@ namespace internal {
 class ServerConnection;
 }
 
-// A request to end a fetch under way, made from any thread: the fetch then fails, its file
+// A request to end a fetch under way, made from any thread: the fetch then fails, what it wrote
 // removed, within a quarter of a second.
 class Cancellation {
  public:
@@ -54,19 +54,28 @@ bool CanSubmitFile(const std::string& file, std::string* error);
 // not answer by the deadline or sends no valid answer.
 int FindNewestJob(const std::string& queue, const std::string& title, std::string* error);
 
-// Fetches the PPD of the CUPS queue `queue` from the server into a new temporary file (under
-// $TMPDIR, else /tmp). Returns the file's path; the caller owns the file and removes it when done.
+// Brings this user's copy of the PPD of the CUPS queue `queue` up to date and returns its path.
+// The copies live in $XDG_CACHE_HOME/pdekit/ppd (else ~/.cache/pdekit/ppd), a directory only its
+// owner may enter (made 0700 when missing, refused when it is a symbolic link, someone else's, or
+// open to others), one file per server and queue; they outlast the process, as libcups's own
+// per-user PPD copies do, so that the first dialog of the next program needs no download either.
+// The copy is asked for as cupsGetPPD3 does, with If-Modified-Since its modification time (the
+// server's time for the version it holds): a "304 Not Modified" keeps the very file, so that
+// whatever was compiled from it still serves; a new version is written beside it and renamed over
+// it, its modification time the server's Last-Modified. A copy is never removed: a reader that
+// opened the one replaced keeps it whole.
+//
 // Returns an empty string and writes a readable message to `*error` (when `error` is not null)
 // when the queue name is not valid, the queue does not exist or has no PPD, the server does not
 // answer by the deadline or sends no valid answer, the PPD is larger than the PPD reader's limit
-// (the download stops one byte past it), `cancel` (when not null) is requested, or the temporary
-// file cannot be written; no file is left behind then.
-std::string FetchQueuePPD(const std::string& queue, std::string* error,
-                          Cancellation* cancel = nullptr);
+// (the download stops one byte past it), `cancel` (when not null) is requested, or the directory
+// or the copy cannot be written; the copy held before stays as it was then.
+std::string UpdateQueuePPDCopy(const std::string& queue, std::string* error,
+                               Cancellation* cancel = nullptr);
 
 // The same into the file open for writing as fd, whose path names it in messages, for a caller
-// that makes and removes the file itself. Returns false with *error set as FetchQueuePPD does;
-// what was written stays in the file then.
+// that makes and removes the file itself, always downloading. Returns false with *error set as
+// UpdateQueuePPDCopy does; what was written stays in the file then.
 bool FetchQueuePPDInto(const std::string& queue, int fd, const std::string& path,
                        std::string* error, Cancellation* cancel = nullptr);
 

@@ -17,6 +17,7 @@
 #include "QueueName.h"
 #include "QueuePPDRequest.h"
 #include "ServerConnection.h"
+#include "pde/FileDescriptor.h"
 #include "pde/cups/CupsQueue.h"
 
 namespace pde::cups {
@@ -25,27 +26,6 @@ namespace {
 
 constexpr std::size_t kLongestName = 200;  // well below NAME_MAX with the temporary suffix
 constexpr int kTemporaryAttempts = 100;
-
-// A file descriptor closed when it goes.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  // Closes it now; false with errno set when closing reports a failure.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 std::string Failure(const std::string& what, const std::string& path) {
   const int cause = errno;
@@ -128,7 +108,7 @@ std::string CopyName(const std::string& server, const std::string& queue) {
 
 // The version the copy `name` holds, when it is a regular file of this user's with a time.
 bool HeldVersion(int directory, const std::string& name, internal::HeldPPD* held) {
-  const Descriptor fd(
+  const FileDescriptor fd(
       openat(directory, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};
   if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
@@ -171,7 +151,7 @@ std::string UpdateQueuePPDCopy(const std::string& queue, std::string* error, Can
     return {};
   }
   std::string directoryPath;
-  const Descriptor directory(OpenCopyDirectory(&directoryPath, &failure));
+  const FileDescriptor directory(OpenCopyDirectory(&directoryPath, &failure));
   if (directory.get() < 0) return {};
   const internal::ServerConnection connection(cancel);
   if (connection.get() == nullptr) {
@@ -184,7 +164,7 @@ std::string UpdateQueuePPDCopy(const std::string& queue, std::string* error, Can
   const bool holds = HeldVersion(directory.get(), name, &held);
 
   std::string temporary;
-  Descriptor fd(CreateTemporary(directory.get(), name, &temporary, directoryPath, &failure));
+  FileDescriptor fd(CreateTemporary(directory.get(), name, &temporary, directoryPath, &failure));
   if (fd.get() < 0) return {};
   const std::string temporaryPath = directoryPath + "/" + temporary;
   time_t version = 0;

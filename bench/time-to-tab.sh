@@ -20,12 +20,8 @@ export LANG=C LC_ALL=C LANGUAGE=
 
 tree=$(realpath "${1:?$usage}")
 runs=${2:-10}
-module=""
-for candidate in "$tree"/lib/gtk-3.0/modules/libpdekit-gtk-module.so \
-  "$tree"/lib/*/gtk-3.0/modules/libpdekit-gtk-module.so; do
-  [ -f "$candidate" ] && { module=$candidate; break; }
-done
-[ -n "$module" ] || { echo "$tree: no <libdir>/gtk-3.0/modules/libpdekit-gtk-module.so" >&2; exit 2; }
+source "$here/gtk-module.sh"
+module=$(find_gtk_module "$tree")
 export GTK_PATH
 GTK_PATH=$(dirname "$(dirname "$module")")
 export GTK_MODULES=pdekit-gtk-module

@@ -9,6 +9,7 @@
 #include "BenchPane.h"
 #include "NibReader.h"
 #include "PPDLib/PPDLib.h"
+#include "PaneControls.h"
 #include "PlugInLoader.h"
 #include "pde/CFHost.h"
 #include "pde/InputFileCache.h"
@@ -16,7 +17,7 @@
 namespace pde::bench {
 namespace {
 
-constexpr int kPrintModeID = 5, kDINID = 6;
+constexpr int kPrintModeID = pdehost::kPrintModeControl, kDINID = pdehost::kDinControl;
 
 // Prologue and Initialize into a fresh host pane, then Terminate, loading the bundle through the
 // plug-in loader first and unloading it after. Registered first: once another benchmark holds

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "PaneControls.h"
 #include "PaneHarness.h"
 
 namespace {
@@ -16,7 +17,8 @@ namespace {
 using namespace pde::fuzz;
 using pde::CFPtr;
 
-constexpr int kPrintModeID = 5, kDINID = 6, kDepartmentID = 7, kDCID = 8;
+constexpr int kPrintModeID = pdehost::kPrintModeControl, kDINID = pdehost::kDinControl,
+              kDepartmentID = pdehost::kDepartmentControl, kDCID = pdehost::kDcControl;
 constexpr size_t kFieldLimit = 5;
 constexpr size_t kLongestText = 32767;  // the toolkit's limit on an edit field's text
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "PaneControls.h"
 #include "PaneHarness.h"
 
 namespace {
@@ -17,8 +18,10 @@ namespace {
 using namespace pde::fuzz;
 using pde::CFPtr;
 
-constexpr int kPrintModeID = 5, kDINID = 6, kDepartmentID = 7, kDCID = 8, kBlankPagesID = 9,
-              kThinLinesID = 10;
+constexpr int kPrintModeID = pdehost::kPrintModeControl, kDINID = pdehost::kDinControl,
+              kDepartmentID = pdehost::kDepartmentControl, kDCID = pdehost::kDcControl,
+              kBlankPagesID = pdehost::kBlankPagesControl,
+              kThinLinesID = pdehost::kThinLinesControl;
 
 const std::array<const char*, 4> kPrintModes{"Normal", "Proof", "Private", "Hold"};
 const std::array<const char*, 2> kSwitchValues{"False", "True"};

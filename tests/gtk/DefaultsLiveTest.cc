@@ -29,6 +29,7 @@
 #include "DefaultsWindow.h"
 #include "GtkDriving.h"
 #include "LeakCheck.h"
+#include "PaneControls.h"
 #include "PrinterCode.h"
 #include "PrivateServer.h"
 #include "XDisplay.h"
@@ -43,8 +44,8 @@ using pde::test::RealKey;
 using pde::test::RunUntil;
 using Outcome = DefaultsWindow::Outcome;
 
-constexpr int kDeptCodeID = 7;
-constexpr int kDcID = 8;
+constexpr int kDeptCodeID = pdehost::kDepartmentControl;
+constexpr int kDcID = pdehost::kDcControl;
 std::string systemFileWhy;  // why GTK cannot be shown root's saved file; empty when it can
 
 class LiveServer : public ::testing::Test {
@@ -52,9 +53,7 @@ class LiveServer : public ::testing::Test {
   void SetUp() override {
     if (!pde::test::ReadServerQueues(&cups_))
       GTEST_SKIP() << "needs the private server of tests/cups/private-cupsd.sh";
-    PDE_REQUIRE_DISPLAY();
-    std::string why;
-    if (!pde::test::RealInputAvailable(&why)) FAIL() << why;
+    PDE_REQUIRE_REAL_INPUT();
   }
   void TearDown() override {
     window_.reset();

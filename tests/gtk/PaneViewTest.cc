@@ -9,6 +9,7 @@
 
 #include "DialogSession.h"
 #include "GtkDriving.h"
+#include "PaneControls.h"
 #include "PaneView.h"
 #include "Paths.h"
 #include "XDisplay.h"
@@ -31,10 +32,10 @@ using pde::test::DrainEvents;
 using pde::test::PressKey;
 using pde::test::TypeKeys;
 
-constexpr int kPrintModeID = 5;
-constexpr int kDinID = 6;
-constexpr int kDepartmentID = 7;
-constexpr int kDcID = 8;
+constexpr int kPrintModeID = pdehost::kPrintModeControl;
+constexpr int kDinID = pdehost::kDinControl;
+constexpr int kDepartmentID = pdehost::kDepartmentControl;
+constexpr int kDcID = pdehost::kDcControl;
 
 struct Look {
   const char* name;

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "GtkDriving.h"
+#include "PaneControls.h"
 #include "PrintDialog.h"
 #include "PrinterCode.h"
 #include "PrivateServer.h"
@@ -32,8 +33,8 @@ using pde::test::RunUntil;
 using pde::test::TypeKeys;
 using Outcome = PrintDialog::Outcome;
 
-constexpr int kPrintModeID = 5;
-constexpr int kDinID = 6;
+constexpr int kPrintModeID = pdehost::kPrintModeControl;
+constexpr int kDinID = pdehost::kDinControl;
 
 class LiveServer : public ::testing::Test {
  protected:

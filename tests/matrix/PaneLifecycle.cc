@@ -1,5 +1,6 @@
 // PaneLifecycle.cc: the pane's whole life through its bundle, as a printing system and a user
 // give it.
+#include "PaneControls.h"
 #include "PaneLifecycle.h"
 
 #include "PlugInAllocations.h"
@@ -12,7 +13,8 @@ namespace pde::matrix {
 namespace {
 
 constexpr OSType kPaneSignature = 0x7A6F7220;  // 'zor '
-constexpr int kPrintModeID = 5, kDINID = 6, kDepartmentID = 7;
+constexpr int kPrintModeID = pdehost::kPrintModeControl, kDINID = pdehost::kDinControl,
+              kDepartmentID = pdehost::kDepartmentControl;
 
 struct PlugIn {
   CFPlugInRef plugIn = nullptr;

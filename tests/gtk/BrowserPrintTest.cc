@@ -160,9 +160,7 @@ class LiveServer : public ::testing::Test {
   void SetUp() override {
     if (!pde::test::ReadServerQueues(&cups_))
       GTEST_SKIP() << "needs the private server of tests/cups/private-cupsd.sh";
-    PDE_REQUIRE_DISPLAY();
-    std::string why;
-    if (!pde::test::RealInputAvailable(&why)) FAIL() << why;
+    PDE_REQUIRE_REAL_INPUT();
     gchar* work = g_dir_make_tmp("pde-browser-XXXXXX", nullptr);
     ASSERT_NE(work, nullptr);
     work_ = work;

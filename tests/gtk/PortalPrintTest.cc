@@ -67,9 +67,7 @@ class LiveServer : public ::testing::Test {
         GTEST_SKIP() << program << " is not installed (Debian xdg-desktop-portal-gtk, dbus)";
       }
     }
-    PDE_REQUIRE_DISPLAY();
-    std::string why;
-    if (!pde::test::RealInputAvailable(&why)) FAIL() << why;
+    PDE_REQUIRE_REAL_INPUT();
   }
 
   // Starts a private session bus, which starts the portal services when they are first asked

@@ -8,10 +8,21 @@
 #include <string>
 #include <string_view>
 
+#include "XDisplay.h"
+
 namespace pde::test {
 
 // True when the display GTK uses is an X display with XTEST; otherwise *why says what is missing.
 bool RealInputAvailable(std::string* why);
+
+// For a test's SetUp: starts the private display (PDE_REQUIRE_DISPLAY), then fails the test when
+// real input cannot be sent to it.
+#define PDE_REQUIRE_REAL_INPUT()                                               \
+  do {                                                                         \
+    PDE_REQUIRE_DISPLAY();                                                     \
+    std::string pdeInputWhy;                                                   \
+    if (!::pde::test::RealInputAvailable(&pdeInputWhy)) FAIL() << pdeInputWhy; \
+  } while (false)
 
 // Moves the pointer to the middle of widget, once it is on the screen, and clicks the first button
 // count times (2 selects a word, 3 a field's whole line); then lets GTK handle what came of it.
